@@ -1,0 +1,132 @@
+#include "framework/application.h"
+
+#include "framework/guard.h"
+#include "framework/menu.h"
+#include "framework/window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace fw {
+
+namespace {
+
+Application* g_current = nullptr;
+int g_signalFds[2] = {-1, -1};
+
+void onSignal(int) {
+    const char c = 1;
+    // Only an async-signal-safe write here; the event loop turns it into the quit.
+    [[maybe_unused]] ssize_t n = ::write(g_signalFds[1], &c, 1);
+}
+
+}  // namespace
+
+Frame::Frame() { setWindowTitle(QStringLiteral("Quorril")); }
+
+void Frame::Maximize() { showMaximized(); }
+
+void Frame::closeEvent(QCloseEvent* e) {
+    e->ignore();
+    if (Application* app = Application::Current()) app->Quit();
+}
+
+Application::Application() { g_current = this; }
+
+Application::~Application() {
+    delete frame_;
+    if (g_current == this) g_current = nullptr;
+}
+
+Application* Application::Current() { return g_current; }
+
+void Application::AddMenuHandler(const QString& item, MenuHandler handler) { menuHandlers_[item] = std::move(handler); }
+
+const Application::MenuHandler* Application::FindMenuHandler(const QString& item) const {
+    auto it = menuHandlers_.find(item);
+    return it == menuHandlers_.end() ? nullptr : &it->second;
+}
+
+void Application::SetMenuBar(MenuBar* bar) { menuBar_ = bar; }
+
+Frame& Application::FrameWindow() {
+    if (!frame_) frame_ = new Frame();
+    return *frame_;
+}
+
+void Application::Register() {
+    g_current = this;
+    if (menuBar_) menuBar_->Install(FrameWindow().menuBar());
+}
+
+int Application::Run() {
+    // A write on a closed connection must not end the program.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (g_signalFds[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) == 0) {
+        ::fcntl(g_signalFds[1], F_SETFL, O_NONBLOCK);
+        auto* notifier = new QSocketNotifier(g_signalFds[0], QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
+            char buf[16];
+            [[maybe_unused]] ssize_t n = ::read(g_signalFds[0], buf, sizeof buf);
+            Quit();
+        });
+        struct sigaction sa = {};
+        sa.sa_handler = onSignal;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        sigaction(SIGTERM, &sa, nullptr);
+        sigaction(SIGINT, &sa, nullptr);
+        sigaction(SIGHUP, &sa, nullptr);
+    }
+    QTimer::singleShot(0, this, [this] { Guard("App.Open", [this] { Event_Open(); }); });
+    return QApplication::exec();
+}
+
+bool Application::Quit() {
+    if (quitting_) return true;
+    quitting_ = true;
+    if (GuardValue("App.CancelClose", false, [this] { return Event_CancelClose(); })) {
+        quitting_ = false;
+        return false;
+    }
+    // Hidden windows get their close request too: some store their state when they close.
+    // A close handler may create a window; a few rounds reach those as well.
+    for (int round = 0; round < 4; ++round) {
+        std::vector<QPointer<Window>> windows;
+        for (Window* w : AllWindows())
+            if (!w->IsClosed()) windows.emplace_back(w);
+        if (windows.empty()) break;
+        for (auto& w : windows) {
+            if (!w || w->IsClosed()) continue;
+            w->Close();
+            if (w && !w->IsClosed()) {
+                quitting_ = false;
+                return false;
+            }
+        }
+    }
+    Guard("App.Close", [this] { Event_Close(); });
+    QCoreApplication::exit(0);
+    return true;
+}
+
+Window* Application::FrontWindow() const { return FrontProgramWindow(); }
+
+void Application::AtFinalise(std::function<void()> f) { finalisers_.push_back(std::move(f)); }
+
+void Application::Finalise() {
+    auto fs = std::move(finalisers_);
+    finalisers_.clear();
+    for (auto& f : fs) Guard("Finalise", f);
+    for (Window* w : AllWindows()) delete w;
+}
+
+}  // namespace fw

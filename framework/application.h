@@ -1,0 +1,81 @@
+#pragma once
+// The application object's side of the framework: the frame window that carries the single
+// menu bar, application-level menu handlers, and the quit sequence.
+#include <QMainWindow>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace fw {
+
+class MenuBar;
+class Window;
+
+// The one frame window of the program: it carries the menu bar; closing it quits.
+class Frame : public QMainWindow {
+    Q_OBJECT
+public:
+    Frame();
+    void Maximize();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+};
+
+class Application : public QObject {
+    Q_OBJECT
+public:
+    Application();
+    ~Application() override;
+
+    // The registered application object, or nullptr before one exists.
+    static Application* Current();
+
+    // The framework events of the application object.
+    virtual void Event_Open() {}
+    virtual void Event_EnableMenuItems() {}
+    virtual void Event_Close() {}
+    // Answer true to cancel the quit.
+    virtual bool Event_CancelClose() { return false; }
+
+    using MenuHandler = std::function<bool()>;
+    void AddMenuHandler(const QString& item, MenuHandler handler);
+    const MenuHandler* FindMenuHandler(const QString& item) const;
+
+    // The menu bar the frame carries; set before the object is registered.
+    MenuBar* GetMenuBar() const { return menuBar_; }
+    void SetMenuBar(MenuBar* bar);
+
+    Frame& FrameWindow();
+
+    // Makes this the application object and installs the menu bar in the frame.
+    void Register();
+
+    // Raises Open once the event loop runs, runs the loop until quit, returns the exit status.
+    int Run();
+
+    // The quit sequence: the application's close request, every program window's close
+    // request and close (hidden ones too), the application's close, then the loop ends.
+    // Answers false when someone refused.
+    bool Quit();
+    bool Quitting() const { return quitting_; }
+
+    // The program window the user activated last (never the frame); nullptr when none.
+    Window* FrontWindow() const;
+
+    // Functions run after the event loop, before the Qt application goes (in order).
+    void AtFinalise(std::function<void()> f);
+    void Finalise();
+
+private:
+    std::map<QString, MenuHandler> menuHandlers_;
+    MenuBar* menuBar_ = nullptr;
+    Frame* frame_ = nullptr;
+    bool quitting_ = false;
+    std::vector<std::function<void()>> finalisers_;
+};
+
+}  // namespace fw

@@ -1,0 +1,123 @@
+#pragma once
+// Windows as program code sees them. Every program window is a top-level widget transient for
+// the frame; program code subclasses fw::Window, builds its controls in its constructor and
+// handles the Event_ methods. A window is reached through fw::Instance<T>() (wrapped in an
+// accessor named like the window), which creates the single instance on first use and runs its
+// Open event. Closing a window destroys it: the next accessor call makes a new one.
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace fw {
+
+class Window : public QWidget {
+    Q_OBJECT
+public:
+    explicit Window(QWidget* parent = nullptr);
+    ~Window() override;
+
+    // Makes the window visible and brings it to the front.
+    void Show();
+    // The close request (Event_CancelClose may refuse it), then Event_Close, then the window
+    // is gone. Does nothing on a window that is already closed.
+    void Close();
+    bool IsClosed() const { return closed_; }
+
+    bool Visible() const { return isVisible(); }
+    void SetVisible(bool v);
+    int Top() const;
+    int Left() const;
+    void SetTop(int top);
+    void SetLeft(int left);
+    int Width() const { return width(); }
+    int Height() const { return height(); }
+
+    // Controls by name (QObject::objectName), anywhere below this window.
+    template <class T>
+    T* Control(const QString& name) const { return findChild<T*>(name); }
+
+    // Menu handlers bound by item name; answered true means the command was handled.
+    using MenuHandler = std::function<bool()>;
+    void AddMenuHandler(const QString& item, MenuHandler handler);
+    const MenuHandler* FindMenuHandler(const QString& item) const;
+
+    // The window that counts as this one for the menus (a drawer answers its parent).
+    virtual Window* MenuWindow() { return this; }
+
+    // The framework's events, in the order the framework raises them.
+    virtual void Event_Open() {}
+    // appQuitting is true during the application's quit. Answer true to keep the window open.
+    virtual bool Event_CancelClose(bool appQuitting) { (void)appQuitting; return false; }
+    virtual void Event_Close() {}
+    // key is the typed character (or a one-character text for special keys); true consumes it.
+    virtual bool Event_KeyDown(const QString& key) { (void)key; return false; }
+    virtual void Event_EnableMenuItems() {}
+    virtual void AddMenuHandlers() {}
+
+    // Run by fw::Instance right after construction: binds the menu handlers, raises Open and
+    // shows the window unless it was made hidden or show is false.
+    void RunOpen(bool show = true);
+
+    // Whether the window shows itself once opened; a window that starts hidden sets it false.
+    void SetVisibleAtOpen(bool v) { visibleAtOpen_ = v; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool event(QEvent* e) override;
+
+private:
+    std::map<QString, MenuHandler> menuHandlers_;
+    bool closed_ = false;
+    bool closing_ = false;
+    bool visibleAtOpen_ = true;
+};
+
+// Every live program window, in creation order.
+std::vector<Window*> AllWindows();
+// The program window activated last that is still visible (as the menus count it), or nullptr.
+Window* FrontProgramWindow();
+
+namespace detail {
+template <class T>
+QPointer<T>& Slot() {
+    static QPointer<T> instance;
+    return instance;
+}
+}  // namespace detail
+
+// Whether T's single instance exists right now (a closed one does not).
+template <class T>
+bool Exists() {
+    QPointer<T>& p = detail::Slot<T>();
+    return p && !p->IsClosed();
+}
+
+// The single instance of T, created (and opened) on first use.
+template <class T>
+T& Instance() {
+    QPointer<T>& p = detail::Slot<T>();
+    if (!p || p->IsClosed()) {
+        p = new T();
+        p->RunOpen();
+    }
+    return *p;
+}
+
+// Closes T's single instance. One that does not exist is created and opened without ever
+// appearing on screen, then closed, so its close handler still runs.
+template <class T>
+void CloseInstance() {
+    QPointer<T>& p = detail::Slot<T>();
+    if (!p || p->IsClosed()) {
+        p = new T();
+        p->RunOpen(false);
+    }
+    p->Close();
+}
+
+}  // namespace fw

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Runs every benchmark built under bench/ and prints their figures.
+set -euo pipefail
+build=${1:-build}
+for b in "$build"/bench/*/bench_*; do
+  [ -x "$b" ] || continue
+  echo "== $(basename "$b")"
+  "$b"
+done

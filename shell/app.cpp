@@ -1,0 +1,114 @@
+#include "shell/app.h"
+
+#include "framework/guard.h"
+#include "framework/menu.h"
+#include "shell/menu.h"
+#include "shell/preferences.h"
+#include "shell/pref.h"
+#include "shell/scores.h"
+#include "shell/wiring.h"
+
+namespace shell {
+
+App::App() = default;
+App::~App() = default;
+
+void App::Event_Open() {
+    prefs = std::make_shared<Preferences>();
+    OpenComputerPlayerHidden();
+    FrameWindow().Maximize();
+    prefs->LoadPrefs();
+    prefs->FixItem(QStringLiteral("sndAmbiance"), fw::Variant(true));
+    prefs->FixItem(QStringLiteral("sndBruitage"), fw::Variant(true));
+    prefs->FixItem(QStringLiteral("sndEndgame"), fw::Variant(true));
+    prefs->FixItem(QStringLiteral("sndEndgameType"), fw::Variant(std::int32_t(1)));
+    prefs->FixItem(QStringLiteral("iaMessage"), fw::Variant(true));
+    prefs->FixItem(QStringLiteral("newGameAtStartup"), fw::Variant(true));
+    prefs->FixItem(QStringLiteral("newGameStartupColor"), fw::Variant(std::int32_t(-1)));
+    prefs->FixItem(QStringLiteral("clickForJeton"), fw::Variant(false));
+    prefs->FixItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(3)));
+    AudioBruitage().SetChecked(prefs->GetBooleanItem(QStringLiteral("sndBruitage")));
+    AudioMusiqueambiante().SetChecked(prefs->GetBooleanItem(QStringLiteral("sndAmbiance")));
+    AudioSonfindepartie().SetChecked(prefs->GetBooleanItem(QStringLiteral("sndEndgame")));
+    ShowHub();
+    if (prefs->GetBooleanItem(QStringLiteral("newGameAtStartup"))) {
+        // A damaged file must not start a game with a colour nobody can play.
+        const std::int32_t colour = prefs->GetIntegerItem(QStringLiteral("newGameStartupColor")) == 1 ? 1 : -1;
+        StartGameAgainstComputer(colour);
+    }
+}
+
+void App::Event_EnableMenuItems() {
+    JeuNewGame().SetEnabled(!isOpenedGame);
+    AppleAproposdeTarvelle4().SetEnabled(true);
+    EditionPreferences().SetEnabled(true);
+    AideAidedeTarvelle4().SetEnabled(true);
+    AideAdresseIP().SetEnabled(true);
+    JeuMeilleursScores().SetEnabled(true);
+}
+
+bool App::Event_CancelClose() {
+    IsTerminating = true;
+    return false;
+}
+
+void App::Event_Close() {
+    IsTerminating = true;
+    if (prefs) prefs->SavePrefs();
+}
+
+bool App::_JeuNewGame_Action() {
+    ShowNewGameDialog();
+    return false;
+}
+
+bool App::_AideAidedeTarvelle4_Action() {
+    ShowHelp();
+    return false;
+}
+
+bool App::_AppleAproposdeTarvelle4_Action() {
+    ShowAbout();
+    return false;
+}
+
+bool App::_EditionPreferences_Action() {
+    pref().Show();
+    return false;
+}
+
+bool App::_AideAdresseIP_Action() {
+    ShowOwnAddress();
+    return false;
+}
+
+bool App::_JeuMeilleursScores_Action() {
+    scores().SetVisible(true);
+    return true;
+}
+
+void App::PlayEndOfGame(std::int32_t result) {
+    const std::int32_t type = prefs ? prefs->GetIntegerItem(QStringLiteral("sndEndgameType")) : 0;
+    const bool on = prefs && prefs->GetBooleanItem(QStringLiteral("sndEndgame"));
+    if (!on || (result != 0 && result != 1)) return;
+    if (type == 0) {
+        fw::Beep();
+        return;
+    }
+    PlayEndSound(result == 0);
+}
+
+void AddApplicationMenuHandlers(App& app) {
+    app.AddMenuHandler(QStringLiteral("JeuNewGame"), [&app] { return app._JeuNewGame_Action(); });
+    app.AddMenuHandler(QStringLiteral("AideAidedeTarvelle4"), [&app] { return app._AideAidedeTarvelle4_Action(); });
+    app.AddMenuHandler(QStringLiteral("AppleAproposdeTarvelle4"), [&app] { return app._AppleAproposdeTarvelle4_Action(); });
+    app.AddMenuHandler(QStringLiteral("EditionPreferences"), [&app] { return app._EditionPreferences_Action(); });
+    app.AddMenuHandler(QStringLiteral("AideAdresseIP"), [&app] { return app._AideAdresseIP_Action(); });
+    app.AddMenuHandler(QStringLiteral("JeuMeilleursScores"), [&app] { return app._JeuMeilleursScores_Action(); });
+}
+
+}  // namespace shell
+
+shell::App& App() {
+    return fw::Deref(dynamic_cast<shell::App*>(fw::Application::Current()), "App");
+}
