@@ -99,20 +99,24 @@ MenuItem* MenuItem::Lookup(const QString& name) {
 MenuBar::MenuBar() = default;
 
 void MenuBar::Install(QMenuBar* bar) {
-    if (!bar || !menus_.empty()) return;
+    if (!bar || bar == installed_) return;
+    const bool first = !installed_ && !watcherInstalled_;
+    installed_ = bar;
     for (MenuItem* top : Children()) {
         QMenu* menu = bar->addMenu(top->Text());
         menu->setObjectName(top->Name());
-        menus_.push_back(menu);
         connect(menu, &QMenu::aboutToShow, this, [this] { Guard("EnableMenuItems", [this] { UpdateEnabled(); }); });
         for (MenuItem* item : top->Children()) {
             menu->addAction(item->action_);
             // A separator is never chosen.
             if (item->IsSeparator()) continue;
-            connect(item->action_, &QAction::triggered, this, [this, item] { dispatch(item); });
+            if (first) connect(item->action_, &QAction::triggered, this, [this, item] { dispatch(item); });
         }
     }
-    qApp->installEventFilter(new ShortcutWatcher(this));
+    if (first) {
+        qApp->installEventFilter(new ShortcutWatcher(this));
+        watcherInstalled_ = true;
+    }
 }
 
 void MenuBar::UpdateEnabled() {
@@ -167,6 +171,15 @@ bool MenuBar::dispatch(MenuItem* item) {
     return false;
 }
 
-void Beep() { QApplication::beep(); }
+namespace {
+int g_beeps = 0;
+}
+
+void Beep() {
+    ++g_beeps;
+    QApplication::beep();
+}
+
+int BeepCount() { return g_beeps; }
 
 }  // namespace fw

@@ -3,14 +3,15 @@
 // framework runs an enabling pass (items reset, then EnableMenuItems on the front window and on
 // the application object); a chosen item runs the front window's handler bound under its name,
 // else the application object's.
+#include <QMenuBar>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <vector>
 
 class QAction;
 class QMenu;
-class QMenuBar;
 
 namespace fw {
 
@@ -71,11 +72,14 @@ public:
 
 private:
     bool dispatch(MenuItem* item);
-    std::vector<QMenu*> menus_;
+    QPointer<QMenuBar> installed_;
+    bool watcherInstalled_ = false;
     bool updating_ = false;
 };
 
 // The system beep.
 void Beep();
+// How many times the program has beeped (the beep itself leaves no other trace to check).
+int BeepCount();
 
 }  // namespace fw
