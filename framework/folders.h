@@ -1,0 +1,25 @@
+#pragma once
+// The user's preferences folder and the whole-file reads and writes made in it.
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace fw {
+
+// $XDG_CONFIG_HOME when it is set to an absolute path, else ~/.config. Not created here.
+QString PreferencesFolder();
+
+// Creates folder and its missing parents with mode 0700. True when it exists as a folder.
+bool MakeFolder(const QString& folder);
+
+// The bytes of the regular file at path, at most maxBytes of them; nothing when there is no
+// regular file there or it cannot be read. Never blocks on a FIFO or a device.
+std::optional<QByteArray> ReadFileBytes(const QString& path, qsizetype maxBytes);
+
+// Replaces the file at path by data, or leaves it as it was: the bytes go to a temporary file
+// in the same folder, every write is checked, the file is flushed to the disk, then renamed over
+// path. True when the new content is in place.
+bool WriteFileAtomically(const QString& path, const QByteArray& data);
+
+}  // namespace fw

@@ -1,0 +1,59 @@
+#pragma once
+// The typed key-value store of the program's settings and its file "Quorril prefs." in the
+// preferences folder. The file is a sequence of records (key length, key bytes, type code,
+// value), big-endian, with no header. Keys are compared byte for byte, case counts.
+#include "framework/variant.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+#include <vector>
+
+class Preferences {
+public:
+    Preferences() = default;
+
+    static constexpr const char* kFileName = "Quorril prefs.";
+    // The file's path in the current preferences folder.
+    static QString FilePath();
+
+    // Reads the file into the store; a key already present takes the file's value. Answers whether
+    // a file was read (none on a first start). A damaged file keeps the records before the damage.
+    bool LoadPrefs();
+    // Replaces the file by the store's non-nil entries, in the store's order. Answers whether the
+    // new file is in place; on failure the old file is untouched. LastSaveSucceeded() keeps it.
+    bool SavePrefs();
+    bool LastSaveSucceeded() const { return lastSaveOk_; }
+
+    // Replaces any earlier value; a nil value leaves the key present with no value.
+    void SetItem(const QString& key, const fw::Variant& value);
+    // The stored value; default when the key is absent (a key present with nil gives nil).
+    fw::Variant GetItem(const QString& key, const fw::Variant& defaultValue) const;
+    fw::Variant GetItem(const QString& key) const;
+    // Stores value only when the key is absent.
+    void FixItem(const QString& key, const fw::Variant& value);
+    bool GetBooleanItem(const QString& key) const;
+    std::int32_t GetIntegerItem(const QString& key) const;
+
+    bool HasKey(const QString& key) const;
+    // The keys in the store's own order (first insertion first).
+    QStringList Keys() const;
+    qsizetype Count() const { return static_cast<qsizetype>(items_.size()); }
+
+    // The file's bytes for the store, and the store's records read from bytes, as LoadPrefs and
+    // SavePrefs use them.
+    QByteArray Serialise() const;
+    void Deserialise(const QByteArray& bytes);
+
+private:
+    void set(const QByteArray& key, const fw::Variant& value);
+    const fw::Variant* find(const QByteArray& key) const;
+
+    // Keys are kept as their bytes, so a key that is not valid UTF-8 in a file survives a save.
+    std::vector<std::pair<QByteArray, fw::Variant>> items_;
+    QHash<QByteArray, std::size_t> index_;
+    bool lastSaveOk_ = false;
+};
