@@ -1,0 +1,149 @@
+#include "framework/graphics.h"
+
+#include "framework/guard.h"
+#include "framework/picture.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <cmath>
+
+namespace fw {
+
+namespace {
+
+constexpr int kDefaultTextSize = 12;
+
+QString Lines(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+}  // namespace
+
+QString MapFontName(const QString& name) {
+    if (name.compare(QLatin1String("Monaco"), Qt::CaseInsensitive) == 0 ||
+        name.compare(QLatin1String("Courier"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("DejaVu Sans Mono");
+    return QStringLiteral("DejaVu Sans");
+}
+
+Graphics::Graphics(QImage* target, std::function<void(const QRect&)> changed)
+    : target_(&Deref(target, "Graphics without a target")), changed_(std::move(changed)) {}
+
+void Graphics::Changed(const QRect& r) const {
+    if (changed_) changed_(r.intersected(target_->rect()));
+}
+
+QFont Graphics::Font() const {
+    QFont f(MapFontName(TextFont));
+    f.setPixelSize(TextSize > 0 ? TextSize : kDefaultTextSize);
+    f.setBold(Bold);
+    f.setItalic(Italic);
+    f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}
+
+void Graphics::FillRect(int x, int y, int w, int h) {
+    if (w <= 0 || h <= 0) return;
+    QPainter p(target_);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(QRect(x, y, w, h), ForeColor);
+    p.end();
+    Changed(QRect(x, y, w, h));
+}
+
+void Graphics::FillRoundRect(int x, int y, int w, int h, int cornerW, int cornerH) {
+    if (w <= 0 || h <= 0) return;
+    QPainter p(target_);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ForeColor);
+    p.drawRoundedRect(QRectF(x, y, w, h), cornerW / 2.0, cornerH / 2.0);
+    p.end();
+    Changed(QRect(x, y, w, h));
+}
+
+void Graphics::DrawPicture(const std::shared_ptr<Picture>& pic, int x, int y) {
+    DrawPicture(Deref(pic.get(), "DrawPicture of a nil picture"), x, y);
+}
+
+void Graphics::DrawPicture(const Picture& pic, int x, int y) {
+    QPainter p(target_);
+    p.drawImage(QPoint(x, y), pic.Composed());
+    p.end();
+    Changed(QRect(x, y, pic.Width(), pic.Height()));
+}
+
+void Graphics::DrawPicture(const std::shared_ptr<Picture>& pic, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
+                           int sh) {
+    DrawPicture(Deref(pic.get(), "DrawPicture of a nil picture"), dx, dy, dw, dh, sx, sy, sw, sh);
+}
+
+void Graphics::DrawPicture(const Picture& pic, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+    QPainter p(target_);
+    if (dw != sw || dh != sh) p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(dx, dy, dw, dh), pic.Composed(), QRect(sx, sy, sw, sh));
+    p.end();
+    Changed(QRect(dx, dy, dw, dh));
+}
+
+void Graphics::DrawString(const QString& text, int x, int y, int wrapWidth) {
+    const QFont f = Font();
+    const QFontMetricsF fm(f);
+    QPainter p(target_);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setFont(f);
+    p.setPen(ForeColor);
+    const QString t = Lines(text);
+    QRectF bounds;
+    if (wrapWidth > 0) {
+        const QRectF box(x, y - fm.ascent(), wrapWidth, 1e6);
+        p.drawText(box, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, t, &bounds);
+    } else {
+        const QRectF box(x, y - fm.ascent(), 1e6, 1e6);
+        p.drawText(box, Qt::AlignLeft | Qt::AlignTop, t, &bounds);
+    }
+    p.end();
+    Changed(bounds.toAlignedRect().adjusted(-2, -2, 2, 2));
+}
+
+double Graphics::StringWidth(const QString& text) const {
+    const QFontMetricsF fm(Font());
+    double w = 0;
+    for (const QString& line : Lines(text).split(QLatin1Char('\n'))) w = std::max(w, fm.horizontalAdvance(line));
+    return w;
+}
+
+int Graphics::StringHeight(const QString& text, int wrapWidth) const {
+    const QFontMetricsF fm(Font());
+    const QString t = Lines(text);
+    QRectF r;
+    if (wrapWidth > 0)
+        r = fm.boundingRect(QRectF(0, 0, wrapWidth, 1e6), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, t);
+    else
+        r = fm.boundingRect(QRectF(0, 0, 1e6, 1e6), Qt::AlignLeft | Qt::AlignTop, t);
+    return static_cast<int>(std::ceil(r.height()));
+}
+
+int Graphics::TextAscent() const {
+    return static_cast<int>(std::ceil(QFontMetricsF(Font()).ascent()));
+}
+
+QColor Graphics::Pixel(int x, int y) const {
+    if (!target_->rect().contains(x, y)) return QColor(0, 0, 0);
+    QColor c = target_->pixelColor(x, y);
+    c.setAlpha(255);
+    return c;
+}
+
+void Graphics::SetPixel(int x, int y, const QColor& c) {
+    if (!target_->rect().contains(x, y)) return;
+    target_->setPixelColor(x, y, c);
+    Changed(QRect(x, y, 1, 1));
+}
+
+}  // namespace fw
