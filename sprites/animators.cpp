@@ -1,0 +1,146 @@
+#include "sprites/animators.h"
+
+#include "sprites/resources.h"
+
+#include <cmath>
+
+namespace {
+constexpr double kPi = 3.141592653589793;
+int Round(double v) { return static_cast<int>(std::lround(v)); }
+}  // namespace
+
+FrameAnimator::FrameAnimator(QObject* parent) : fw::Timer(parent) {
+    fw::Timer::SetPeriod(kFrameMs);
+}
+
+// ---------------------------------------------------------------- fall
+
+void AnimTomber::Tomber(int startY, int targetY, int col, std::shared_ptr<Jeton> token, SMSpriteSurface* map) {
+    if (!token || !map || isRunning_) return;
+    ay_ = targetY;
+    dey_ = startY;
+    pos_ = col;
+    tjet_ = std::move(token);
+    tmap_ = map;
+    ry_ = startY;
+    isRunning_ = true;
+    willStop_ = false;
+    SetMode(ModeMultiple);
+}
+
+void AnimTomber::Step() {
+    if (!isRunning_) return;
+    if (!tmap_) {  // the board went away mid-fall: nobody is left to tell
+        SetMode(ModeOff);
+        isRunning_ = false;
+        tjet_.reset();
+        return;
+    }
+    if (willStop_) {
+        SetMode(ModeOff);
+        isRunning_ = false;
+        tjet_.reset();
+        if (auto* l = dynamic_cast<FallListener*>(tmap_.data())) l->TomberAnimFinish(pos_);
+        return;
+    }
+    if (ay_ <= ry_) {
+        tjet_->setY(ay_);
+        tmap_->Reload();
+        willStop_ = true;
+    } else {
+        tjet_->setY(ry_);
+        tmap_->Reload();
+        ry_ += kStep;
+    }
+}
+
+// ---------------------------------------------------------------- winning line
+
+void AnimWinner::Animer(const Quadruplet& line, SMSpriteSurface* map) {
+    if (isRunning_ || !map) return;
+    tquad_ = line;
+    tmap_ = map;
+    ri_ = 1.570796327;
+    isRunning_ = true;
+    SetMode(ModeMultiple);
+}
+
+void AnimWinner::StopIt() {
+    SetMode(ModeOff);
+    isRunning_ = false;
+}
+
+void AnimWinner::Step() {
+    if (!isRunning_) return;
+    if (!tmap_) {
+        StopIt();
+        return;
+    }
+    rd_ = (std::cos(ri_) + 1) * 5;
+    auto pic = std::make_shared<fw::Picture>(70, 70);
+    const int inset = Round(rd_);
+    const int side = Round(70 - 2 * rd_);
+    std::shared_ptr<fw::Picture> face;
+    if (tquad_.colKind == -1) face = jaune();
+    else if (tquad_.colKind == 1) face = bleu();
+    if (face) pic->Graphics().DrawPicture(*face, inset, inset, side, side, 0, 0, 70, 70);
+    fw::Graphics& mg = pic->Mask().Graphics();
+    mg.ForeColor = Qt::white;
+    mg.FillRect(0, 0, 70, 70);
+    if (auto m = masque()) mg.DrawPicture(*m, inset, inset, side, side, 0, 0, 70, 70);
+    ri_ += 0.1;
+    for (const JetonRef* id : {&tquad_.ID1, &tquad_.ID2, &tquad_.ID3, &tquad_.ID4, &tquad_.ID5, &tquad_.ID6, &tquad_.ID7})
+        if (*id) (*id)->setImage(pic);
+    tmap_->Reload();
+}
+
+// ---------------------------------------------------------------- flight home
+
+double AnimReturn::getangleinterne(int dx, int dy) {
+    if (dx == 0 && dy == 0) return 0;
+    if (dx == 0) return dy > 0 ? 90 : 270;
+    if (dy == 0) return dx > 0 ? 0 : 180;
+    const double t = std::abs(std::atan((dy * kPi / 180) / (dx * kPi / 180))) * 180 / kPi;
+    if (dx > 0 && dy > 0) return t;
+    if (dx < 0 && dy > 0) return 180 - t;
+    if (dx < 0) return 180 + t;
+    return 360 - t;
+}
+
+void AnimReturn::MoveFrom(int homeX, int homeY, int startX, int startY, std::shared_ptr<Jeton> token,
+                          SMSpriteSurface* map) {
+    if (!token || !map || isRunning_) return;
+    dex_ = startX;
+    dey_ = startY;
+    frx_ = homeX;
+    fry_ = homeY;
+    jet_ = std::move(token);
+    tmap_ = map;
+    rd_ = getangleinterne(dex_ - frx_, fry_ - dey_) * kPi / 180;
+    re_ = std::sqrt(double(frx_ - dex_) * (frx_ - dex_) + double(fry_ - dey_) * (fry_ - dey_));
+    isRunning_ = true;
+    SetMode(ModeMultiple);
+}
+
+void AnimReturn::Step() {
+    if (!isRunning_) return;
+    if (!tmap_) {
+        SetMode(ModeOff);
+        isRunning_ = false;
+        jet_.reset();
+        return;
+    }
+    if (re_ <= 0) {
+        jet_->setX(frx_);
+        jet_->setY(fry_);
+        tmap_->Reload();
+        SetMode(ModeOff);
+        isRunning_ = false;
+        jet_.reset();
+        return;
+    }
+    jet_->setX(Round(frx_ + re_ * std::cos(rd_)));
+    jet_->setY(Round(fry_ - re_ * std::sin(rd_)));
+    tmap_->Reload();
+    re_ -= kStep;
+}
