@@ -1,0 +1,169 @@
+#include "shell/scores.h"
+
+#include "framework/guard.h"
+#include "shell/app.h"
+#include "shell/menu.h"
+#include "shell/preferences.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+
+#include <utility>
+
+namespace wnd {
+
+namespace {
+
+const QString kNobody = QStringLiteral("Nobody");
+constexpr std::int32_t kNoScore = -1;
+
+// Pixel sizes: the window was designed at 72 dpi. "Monaco" is DejaVu Sans Mono here.
+QFont makeFont(const char* family, int pixels, bool bold) {
+    QFont f(QString::fromLatin1(family));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    if (QByteArray(family).contains("Mono")) f.setStyleHint(QFont::Monospace);
+    return f;
+}
+
+// A heading sized to its design width, widened (away from its alignment edge) when its text is
+// wider in this font, so that it is never cut.
+QLabel* heading(QWidget* parent, const char* name, const QString& text, int left, int top, int width, Qt::Alignment align) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setTextFormat(Qt::PlainText);
+    l->setFont(makeFont("DejaVu Sans", 25, true));
+    l->setText(text);
+    l->setAlignment(align | Qt::AlignVCenter);
+    const int needed = QFontMetrics(l->font()).horizontalAdvance(text) + 2;
+    if (needed > width) {
+        if (align & Qt::AlignRight) left -= needed - width;
+        width = needed;
+    }
+    l->setGeometry(left, top, width, 26);
+    return l;
+}
+
+// Lengths count characters, not UTF-16 units.
+qsizetype characters(const QString& s) { return s.toUcs4().size(); }
+
+Preferences& store() { return fw::Deref(App().prefs.get(), "App.prefs"); }
+
+QString nameKey(int rank) { return QStringLiteral("name_") + QString::number(rank); }
+QString scoreKey(int rank) { return QStringLiteral("score_") + QString::number(rank); }
+
+}  // namespace
+
+scores::scores() {
+    SetVisibleAtOpen(false);
+    setWindowTitle(QStringLiteral("Meilleurs scores"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMinimizeButtonHint);
+    setFixedSize(528, 409);
+
+    heading(this, "StaticText2", QStringLiteral("NOM"), 20, 14, 66, Qt::AlignLeft);
+    heading(this, "StaticText3", QStringLiteral("SCORE"), 407, 14, 101, Qt::AlignRight);
+
+    StaticText1 = new QLabel(this);
+    StaticText1->setObjectName(QStringLiteral("StaticText1"));
+    StaticText1->setTextFormat(Qt::PlainText);
+    StaticText1->setFont(makeFont("DejaVu Sans Mono", 25, false));
+    StaticText1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    StaticText1->setStyleSheet(QStringLiteral("color: black;"));
+    StaticText1->setGeometry(20, 52, 488, 337);
+
+    namesArray.fill(kNobody);
+    scoresArray.fill(kNoScore);
+}
+
+void scores::AddMenuHandlers() {
+    AddMenuHandler(QStringLiteral("FichierFermer"), [this] { return _FichierFermer_Action(); });
+}
+
+void scores::Event_Open() {
+    SetVisible(false);
+    const Preferences& p = store();
+    for (int i = 0; i < kRanks; ++i) {
+        const fw::Variant name = p.GetItem(nameKey(i));
+        const fw::Variant score = p.GetItem(scoreKey(i));
+        if (name.IsNil() || score.IsNil()) {
+            namesArray[i] = kNobody;
+            scoresArray[i] = kNoScore;
+        } else {
+            namesArray[i] = name.ToString();
+            scoresArray[i] = score.ToInt32();
+        }
+    }
+    ReloadScore();
+}
+
+bool scores::Event_CancelClose(bool appQuitting) {
+    (void)appQuitting;  // the application's own flag decides
+    SetVisible(false);
+    Preferences& p = store();
+    for (int i = 0; i < kRanks; ++i) {
+        p.SetItem(nameKey(i), fw::Variant(namesArray[i]));
+        p.SetItem(scoreKey(i), fw::Variant(scoresArray[i]));
+    }
+    return !App().IsTerminating;
+}
+
+void scores::Event_EnableMenuItems() { FichierFermer().SetEnabled(true); }
+
+bool scores::_FichierFermer_Action() {
+    Close();
+    return true;
+}
+
+bool scores::isInTopTen(std::int32_t score) const {
+    for (std::int32_t s : scoresArray)
+        if (s < score) return true;
+    return false;
+}
+
+void scores::SortScores() {
+    for (int i = 0; i < kRanks - 1; ++i) {
+        for (int j = i + 1; j < kRanks; ++j) {
+            if (scoresArray[j] > scoresArray[i]) {
+                std::swap(scoresArray[i], scoresArray[j]);
+                std::swap(namesArray[i], namesArray[j]);
+            }
+        }
+    }
+}
+
+void scores::AddScore(const QString& name, std::int32_t score) {
+    if (!isInTopTen(score)) return;
+    SortScores();
+    int k = kRanks - 1;
+    while (k >= 0 && scoresArray[k] <= score) --k;
+    if (k == kRanks - 1) return;
+    const int p = k + 1;
+    for (int m = kRanks - 2; m >= p; --m) {
+        namesArray[m + 1] = namesArray[m];
+        scoresArray[m + 1] = scoresArray[m];
+    }
+    namesArray[p] = name;
+    scoresArray[p] = score;
+    ReloadScore();
+}
+
+void scores::ReloadScore() {
+    QString text;
+    for (int i = 0; i < kRanks; ++i) {
+        const QString number = QString::number(scoresArray[i]);
+        const qsizetype dots = 30 - (characters(namesArray[i]) + characters(number));
+        text += namesArray[i] + QLatin1Char(' ') + QString(dots > 0 ? dots : 0, QLatin1Char('.')) + QLatin1Char(' ') +
+                number + QChar(13);
+    }
+    text_ = text;
+    // Carriage returns are the lines' ends; the label breaks lines on line feeds.
+    QString shown = text;
+    shown.replace(QChar(13), QChar(10));
+    if (shown.endsWith(QChar(10))) shown.chop(1);
+    StaticText1->setText(shown);
+}
+
+}  // namespace wnd
+
+wnd::scores& scores() { return fw::Instance<wnd::scores>(); }

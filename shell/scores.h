@@ -1,0 +1,52 @@
+#pragma once
+// The top-ten table and its window. The window is created hidden, loads the table from the store,
+// and puts it back into the store at every close request; it only hides unless the program quits.
+#include "framework/window.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+class QLabel;
+
+namespace wnd {
+
+class scores : public fw::Window {
+    Q_OBJECT
+public:
+    static constexpr int kRanks = 10;
+
+    scores();
+
+    void AddMenuHandlers() override;
+    void Event_Open() override;
+    bool Event_CancelClose(bool appQuitting) override;
+    void Event_EnableMenuItems() override;
+    bool _FichierFermer_Action();
+
+    // Whether the score would enter the list: some entry is strictly lower.
+    bool isInTopTen(std::int32_t score) const;
+    // Enters the pair above every equal score when it belongs in the list, and redraws.
+    void AddScore(const QString& name, std::int32_t score);
+    // Descending exchange sort; equal scores are never exchanged with each other.
+    void SortScores();
+    // Rebuilds the list's text from the table.
+    void ReloadScore();
+
+    // The list's text as built, each line ended by a carriage return.
+    const QString& ListText() const { return text_; }
+
+    // Rank 0 is the best score; the two arrays change together.
+    std::array<QString, kRanks> namesArray;
+    std::array<std::int32_t, kRanks> scoresArray{};
+
+private:
+    QLabel* StaticText1 = nullptr;
+    QString text_;
+};
+
+}  // namespace wnd
+
+// The high-score window, created hidden on first use; asking for it never shows it.
+wnd::scores& scores();
