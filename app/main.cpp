@@ -2,6 +2,7 @@
 #include "framework/guard.h"
 #include "shell/app.h"
 #include "shell/menu.h"
+#include "sprites/resources.h"
 
 #include <QApplication>
 
@@ -15,6 +16,8 @@ int main(int argc, char** argv) {
     int status = 0;
     auto* app = new shell::App();
     try {
+        // Cached pictures and sounds go first at finalisation, before the windows.
+        app->AtFinalise(ReleaseResources);
         app->SetMenuBar(&shell::TheMenu());
         app->Register();
         shell::AddApplicationMenuHandlers(*app);

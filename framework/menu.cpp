@@ -171,15 +171,6 @@ bool MenuBar::dispatch(MenuItem* item) {
     return false;
 }
 
-namespace {
-int g_beeps = 0;
-}
 
-void Beep() {
-    ++g_beeps;
-    QApplication::beep();
-}
-
-int BeepCount() { return g_beeps; }
 
 }  // namespace fw

@@ -77,9 +77,5 @@ private:
     bool updating_ = false;
 };
 
-// The system beep.
-void Beep();
-// How many times the program has beeped (the beep itself leaves no other trace to check).
-int BeepCount();
 
 }  // namespace fw

@@ -25,6 +25,7 @@ QSoundEffect& Sound::Effect() {
 }
 
 void Sound::Play() {
+    ++plays_;
     looping_ = false;
     QSoundEffect& e = Effect();
     e.setLoopCount(1);
@@ -32,6 +33,7 @@ void Sound::Play() {
 }
 
 void Sound::PlayLooping() {
+    ++plays_;
     looping_ = true;
     QSoundEffect& e = Effect();
     e.setLoopCount(QSoundEffect::Infinite);
@@ -43,8 +45,15 @@ void Sound::Stop() {
     if (effect_) effect_->stop();
 }
 
+namespace {
+int g_beeps = 0;
+}
+
 void Beep() {
+    ++g_beeps;
     QApplication::beep();
 }
+
+int BeepCount() { return g_beeps; }
 
 }  // namespace fw

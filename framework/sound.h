@@ -23,6 +23,8 @@ public:
     void PlayLooping();
     void Stop();
     bool IsLooping() const { return looping_; }
+    // How many times Play or PlayLooping started it (the sound itself leaves no trace to check).
+    int PlayCount() const { return plays_; }
     QUrl Source() const { return source_; }
 
 private:
@@ -31,11 +33,14 @@ private:
     QUrl source_;
     std::unique_ptr<QSoundEffect> effect_;  // made at the first play, so a fetch costs nothing
     bool looping_ = false;
+    int plays_ = 0;
 };
 
 using SoundRef = std::shared_ptr<Sound>;
 
 // The system's alert sound.
 void Beep();
+// How many times the program has beeped.
+int BeepCount();
 
 }  // namespace fw

@@ -1,7 +1,7 @@
 #include "shell/app.h"
 
 #include "framework/guard.h"
-#include "framework/menu.h"
+#include "framework/sound.h"
 #include "shell/menu.h"
 #include "shell/preferences.h"
 #include "shell/pref.h"

@@ -1,5 +1,8 @@
 #include "shell/wiring.h"
 
+#include "framework/sound.h"
+#include "sprites/resources.h"
+
 namespace shell {
 
 void OpenComputerPlayerHidden() {}
@@ -9,6 +12,8 @@ void ShowNewGameDialog() {}
 void ShowHelp() {}
 void ShowAbout() {}
 void ShowOwnAddress() {}
-void PlayEndSound(bool) {}
+void PlayEndSound(bool won) {
+    if (auto sound = won ? winner() : loser()) sound->Play();
+}
 
 }  // namespace shell

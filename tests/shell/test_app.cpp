@@ -1,0 +1,132 @@
+// The application object: start-up defaults, the end-of-game signal, and the quit sequence that
+// writes the preferences file once, after every window's close request.
+#include "framework/sound.h"
+#include "framework/window.h"
+#include "shell/app.h"
+#include "shell/menu.h"
+#include "shell/preferences.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+QString prefsPath() { return QDir(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"))).filePath(QStringLiteral("Quorril prefs.")); }
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QFile::remove(prefsPath());
+        app = std::make_unique<shell::App>();
+        app->SetMenuBar(&shell::TheMenu());
+        app->Register();
+        shell::AddApplicationMenuHandlers(*app);
+    }
+    void TearDown() override {
+        for (fw::Window* w : fw::AllWindows()) delete w;
+        app.reset();
+        QFile::remove(prefsPath());
+    }
+    // A store as the next run would load it.
+    static Preferences reloaded() {
+        Preferences p;
+        p.LoadPrefs();
+        return p;
+    }
+    std::unique_ptr<shell::App> app;
+};
+
+TEST_F(AppTest, FirstStartStoresTheNineDefaultsAndChecksTheAudioItems) {
+    app->Event_Open();
+    Preferences& p = *app->prefs;
+    EXPECT_TRUE(p.GetBooleanItem(QStringLiteral("sndAmbiance")));
+    EXPECT_TRUE(p.GetBooleanItem(QStringLiteral("sndBruitage")));
+    EXPECT_TRUE(p.GetBooleanItem(QStringLiteral("sndEndgame")));
+    EXPECT_EQ(p.GetIntegerItem(QStringLiteral("sndEndgameType")), 1);
+    EXPECT_TRUE(p.GetBooleanItem(QStringLiteral("iaMessage")));
+    EXPECT_TRUE(p.GetBooleanItem(QStringLiteral("newGameAtStartup")));
+    EXPECT_EQ(p.GetIntegerItem(QStringLiteral("newGameStartupColor")), -1);
+    EXPECT_FALSE(p.GetBooleanItem(QStringLiteral("clickForJeton")));
+    EXPECT_EQ(p.GetIntegerItem(QStringLiteral("difficulty")), 3);
+    EXPECT_TRUE(p.GetItem(QStringLiteral("score_0")).IsNil());
+    EXPECT_TRUE(AudioBruitage().Checked());
+    EXPECT_TRUE(AudioMusiqueambiante().Checked());
+    EXPECT_TRUE(AudioSonfindepartie().Checked());
+}
+
+TEST_F(AppTest, StoredValuesWinOverTheDefaults) {
+    {
+        Preferences p;
+        p.SetItem(QStringLiteral("sndBruitage"), fw::Variant(false));
+        p.SetItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(1)));
+        // Another kind than the default's is kept as it is.
+        p.SetItem(QStringLiteral("sndAmbiance"), fw::Variant(QStringLiteral("oui")));
+        ASSERT_TRUE(p.SavePrefs());
+    }
+    app->Event_Open();
+    EXPECT_FALSE(app->prefs->GetBooleanItem(QStringLiteral("sndBruitage")));
+    EXPECT_FALSE(AudioBruitage().Checked());
+    EXPECT_EQ(app->prefs->GetIntegerItem(QStringLiteral("difficulty")), 1);
+    EXPECT_EQ(app->prefs->GetItem(QStringLiteral("sndAmbiance")).ToString(), QStringLiteral("oui"));
+}
+
+struct EndCase {
+    bool endgame;
+    std::int32_t type;
+    std::int32_t result;
+    int beeps;
+};
+
+TEST_F(AppTest, PlayEndOfGameBeepsOnlyWhenAskedTo) {
+    const EndCase cases[] = {
+        {true, 0, 0, 1}, {true, 0, 1, 1}, {true, 0, 2, 0}, {true, 0, -1, 0},
+        {false, 0, 0, 0}, {false, 0, 1, 0}, {true, 1, 0, 0}, {true, 1, 1, 0},
+    };
+    app->prefs = std::make_shared<Preferences>();
+    for (const EndCase& c : cases) {
+        app->prefs->SetItem(QStringLiteral("sndEndgame"), fw::Variant(c.endgame));
+        app->prefs->SetItem(QStringLiteral("sndEndgameType"), fw::Variant(c.type));
+        const int before = fw::BeepCount();
+        app->PlayEndOfGame(c.result);
+        EXPECT_EQ(fw::BeepCount() - before, c.beeps) << c.endgame << " " << c.type << " " << c.result;
+    }
+}
+
+// A window that stores something when it is asked to close, as the high-score window does.
+class Storing : public fw::Window {
+public:
+    std::vector<QString>* log = nullptr;
+    bool Event_CancelClose(bool quitting) override {
+        log->push_back(quitting ? QStringLiteral("request while quitting") : QStringLiteral("request"));
+        App().prefs->SetItem(QStringLiteral("name_0"), fw::Variant(QStringLiteral("Zoé")));
+        return false;
+    }
+};
+
+TEST_F(AppTest, QuitClosesHiddenWindowsThenSavesOnce) {
+    app->prefs = std::make_shared<Preferences>();
+    std::vector<QString> log;
+    auto* w = new Storing();
+    w->log = &log;
+    w->SetVisibleAtOpen(false);
+    w->RunOpen();
+    ASSERT_FALSE(w->isVisible());
+    ASSERT_FALSE(QFile::exists(prefsPath()));
+
+    EXPECT_TRUE(app->Quit());
+    EXPECT_TRUE(app->IsTerminating);
+    EXPECT_EQ(log, std::vector<QString>{QStringLiteral("request while quitting")});
+    EXPECT_EQ(reloaded().GetItem(QStringLiteral("name_0")).ToString(), QStringLiteral("Zoé"));
+
+    // A second quit request while quitting writes nothing again.
+    app->prefs->SetItem(QStringLiteral("name_0"), fw::Variant(QStringLiteral("autre")));
+    app->Quit();
+    EXPECT_EQ(reloaded().GetItem(QStringLiteral("name_0")).ToString(), QStringLiteral("Zoé"));
+}
+
+}  // namespace
