@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <limits>
+
 namespace {
 
 using Kind = fw::Variant::Kind;
@@ -202,8 +204,12 @@ void Preferences::Deserialise(const QByteArray& bytes) {
 QByteArray Preferences::Serialise() const {
     fw::BinaryWriter out;
     for (const auto& [key, value] : items_) {
-        // A nil value has no record; a key too long for its length byte cannot have one.
+        // A nil value has no record; a key too long for its length byte cannot have one, nor a
+        // text too long for its length field.
         if (value.IsNil() || key.size() > 255) continue;
+        if (value.GetKind() == Kind::String && value.ToString().size() > std::numeric_limits<std::int32_t>::max() / 3 &&
+            value.ToString().toUtf8().size() > std::numeric_limits<std::int32_t>::max())
+            continue;
         out.WriteUInt8(static_cast<std::uint8_t>(key.size()));
         out.WriteBytes(key);
         writeValue(out, value);

@@ -103,9 +103,11 @@ TEST_F(PrefWindow, HasItsTitleSizeAndTexts) {
     EXPECT_EQ(colour.itemText(1), QStringLiteral("Bleus"));
     EXPECT_TRUE(control<QLabel>(w, "StaticText1").font().bold());
     EXPECT_TRUE(control<QLabel>(w, "StaticText5").font().italic());
-    // Every control lies inside the window.
-    for (QWidget* c : w.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    // Every control lies inside the window, and its text is not cut.
+    for (QWidget* c : w.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         EXPECT_TRUE(w.rect().contains(c->geometry())) << c->objectName().toStdString();
+        EXPECT_LE(c->sizeHint().width(), c->width()) << c->objectName().toStdString();
+    }
 }
 
 // One stored value, what the window shows for it, and what closing the window stores.
