@@ -28,6 +28,13 @@ void AnimTomber::Tomber(int startY, int targetY, int col, std::shared_ptr<Jeton>
     SetMode(ModeMultiple);
 }
 
+void AnimTomber::Cancel() {
+    SetMode(ModeOff);
+    isRunning_ = false;
+    willStop_ = false;
+    tjet_.reset();
+}
+
 void AnimTomber::Step() {
     if (!isRunning_) return;
     if (!tmap_) {  // the board went away mid-fall: nobody is left to tell
@@ -52,6 +59,12 @@ void AnimTomber::Step() {
         tmap_->Reload();
         ry_ += kStep;
     }
+}
+
+void AnimReturn::Cancel() {
+    SetMode(ModeOff);
+    isRunning_ = false;
+    jet_.reset();
 }
 
 // ---------------------------------------------------------------- winning line

@@ -44,6 +44,8 @@ public:
     // landed, map's TomberAnimFinish(col) runs once (when map is a FallListener), with this
     // animator already off. Ignored without a token or map, or while a fall runs.
     void Tomber(int startY, int targetY, int col, std::shared_ptr<Jeton> token, SMSpriteSurface* map);
+    // Ends a fall where it is, without the landing report (a new game has begun).
+    void Cancel();
     void Step() override;
 
 private:
@@ -86,6 +88,8 @@ public:
     // Flies token in a straight line from (startX, startY) home to (homeX, homeY), 25 pixels a
     // tick; ignored without a token or map, or while a flight runs. No report at the end.
     void MoveFrom(int homeX, int homeY, int startX, int startY, std::shared_ptr<Jeton> token, SMSpriteSurface* map);
+    // Ends a flight where it is (a new game has begun).
+    void Cancel();
     void Step() override;
 
     // Direction of (dx, dy) in degrees, 0 up to below 360, y counted upwards.
