@@ -77,8 +77,9 @@ void Window::SetVisible(bool v) {
 
 int Window::Top() const { return geometry().top(); }
 int Window::Left() const { return geometry().left(); }
-void Window::SetTop(int top) { move(geometry().left(), top); }
-void Window::SetLeft(int left) { move(left, geometry().top()); }
+// Top and Left are those of the content, as program code places windows by their content.
+void Window::SetTop(int top) { setGeometry(QRect(QPoint(geometry().left(), top), geometry().size())); }
+void Window::SetLeft(int left) { setGeometry(QRect(QPoint(left, geometry().top()), geometry().size())); }
 
 void Window::AddMenuHandler(const QString& item, MenuHandler handler) { menuHandlers_[item] = std::move(handler); }
 
