@@ -2,7 +2,10 @@
 
 #include "framework/graphics.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 namespace {
@@ -31,7 +34,10 @@ EndShow::~EndShow() {
 
 int EndShow::Score(int difficulty, int seconds, int moves, int strategy) {
     const auto [timePoints, movePoints] = Points(difficulty, seconds, moves);
-    return (timePoints + movePoints + strategy) * difficulty;
+    // A damaged "difficulty" may hold any number: the product must not overflow.
+    const std::int64_t sum = std::int64_t(timePoints) + movePoints + strategy;
+    const std::int64_t score = sum * difficulty;
+    return static_cast<int>(std::clamp<std::int64_t>(score, INT32_MIN, INT32_MAX));
 }
 
 std::shared_ptr<fw::Picture> EndShow::BuildPicturedText(const QString& text) {
