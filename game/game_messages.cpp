@@ -12,13 +12,13 @@ std::int32_t LeadingNumber(std::string_view text) {
         ++i;
     }
     std::int64_t value = 0;
-    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    // Saturate symmetrically, so that the negated colour of an offer is always defined.
+    constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         value = value * 10 + (text[i] - '0');
         if (value > kLimit) value = kLimit;
     }
     if (negative) value = -value;
-    if (value > std::numeric_limits<std::int32_t>::max()) value = std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(value);
 }
 

@@ -9,7 +9,7 @@
 namespace quorril::game {
 
 // The decimal integer at the start of text (optional sign, then digits); 0 when there is
-// none. Values beyond the 32-bit range saturate.
+// none. Values beyond +-2147483647 saturate there.
 std::int32_t LeadingNumber(std::string_view text);
 
 // "IPLA" argument "4#1" -> 4: the number before the first "#" (or of the whole argument).
