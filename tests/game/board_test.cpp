@@ -34,7 +34,9 @@ TEST(Board, DropFillsAColumnFromTheBottomThenRefuses) {
         EXPECT_EQ(board.CountJeton(2), k + 1);
         EXPECT_EQ(board.GetStructValue(2, 6 - k), k % 2 ? J : B);
         EXPECT_EQ(board.GetStructJeton(2, 6 - k)->id, k);
-        if (k < 5) EXPECT_EQ(board.GetStructValue(2, 5 - k), 0);
+        if (k < 5) {
+            EXPECT_EQ(board.GetStructValue(2, 5 - k), 0);
+        }
     }
     EXPECT_TRUE(board.IsFullColumn(2));
     const KxMapGest before(board);
@@ -85,7 +87,9 @@ TEST(Board, RemoveUndoesTheLastDrop) {
         EXPECT_EQ(board.RemoveJeton(c), J);
         EXPECT_EQ(board.GetStructJeton(c, row), nullptr);
         for (int j = 0; j < 7; ++j) EXPECT_EQ(board.GetStructValue(c, j), before.GetStructValue(c, j));
-        if (row < 6) EXPECT_EQ(board.GetStructJeton(c, row + 1), before.GetStructJeton(c, row + 1));
+        if (row < 6) {
+            EXPECT_EQ(board.GetStructJeton(c, row + 1), before.GetStructJeton(c, row + 1));
+        }
     }
 }
 
