@@ -1,0 +1,290 @@
+#include "framework/socket.h"
+
+#include "framework/guard.h"
+
+#include <QHostAddress>
+#include <QNetworkInterface>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <map>
+
+#include <csignal>
+
+namespace fw {
+
+namespace {
+
+QString& listenAddress() {
+    static QString a;
+    return a;
+}
+
+// A listening socket that has just accepted hands its system listener over to the next
+// listening socket on the same port, so a client that connects between the two is neither
+// refused nor lost in the old backlog. A listener nobody takes by the next pass of the event
+// loop is closed.
+std::map<QString, QPointer<QTcpServer>>& parked() {
+    static std::map<QString, QPointer<QTcpServer>> p;
+    return p;
+}
+
+void park(const QString& key, QTcpServer* server) {
+    QObject::disconnect(server, nullptr, nullptr, nullptr);
+    server->setParent(nullptr);
+    auto& p = parked();
+    if (auto it = p.find(key); it != p.end() && it->second && it->second != server) {
+        it->second->close();
+        it->second->deleteLater();
+    }
+    p[key] = server;
+    QPointer<QTcpServer> guard(server);
+    QTimer::singleShot(0, [key, guard] {
+        auto& pp = parked();
+        auto it = pp.find(key);
+        if (!guard || it == pp.end() || it->second != guard) return;
+        pp.erase(it);
+        guard->close();
+        guard->deleteLater();
+    });
+}
+
+QTcpServer* unpark(const QString& key) {
+    auto& p = parked();
+    auto it = p.find(key);
+    if (it == p.end()) return nullptr;
+    QTcpServer* s = it->second;
+    p.erase(it);
+    return (s && s->isListening()) ? s : nullptr;
+}
+
+std::int32_t codeOf(QAbstractSocket::SocketError e) {
+    switch (e) {
+    case QAbstractSocket::HostNotFoundError: return NameResolutionError;
+    case QAbstractSocket::AddressInUseError: return AddressInUseError;
+    case QAbstractSocket::SocketAddressNotAvailableError: return AddressInUseError;
+    case QAbstractSocket::SocketResourceError: return OutOfMemoryError;
+    case QAbstractSocket::UnsupportedSocketOperationError: return InvalidStateError;
+    case QAbstractSocket::OperationError: return InvalidStateError;
+    case QAbstractSocket::SocketAccessError: return InvalidPortError;
+    case QAbstractSocket::ConnectionRefusedError:
+    case QAbstractSocket::RemoteHostClosedError:
+    case QAbstractSocket::SocketTimeoutError:
+    case QAbstractSocket::NetworkError:
+        return LostConnection;
+    default: return OpenDriverError;
+    }
+}
+
+// Qt writes with plain write(): a peer that has gone would raise SIGPIPE, whose default ends the
+// process. Ignoring it makes such a write fail with EPIPE, which arrives as a lost connection.
+void ignoreSigpipe() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, nullptr);
+}
+
+QHostAddress bindAddress() {
+    const QString& a = listenAddress();
+    return a.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(a);
+}
+
+}  // namespace
+
+void TCPSocket::SetListenAddress(const QString& address) { listenAddress() = address; }
+QString TCPSocket::ListenAddress() { return listenAddress(); }
+
+TCPSocket::TCPSocket(QObject* parent) : QObject(parent) { ignoreSigpipe(); }
+
+TCPSocket::~TCPSocket() { end(true); }
+
+void TCPSocket::end(bool graceful) {
+    ++generation_;
+    errored_ = false;
+    if (QTcpSocket* s = sock_) {
+        sock_ = nullptr;
+        QObject::disconnect(s, nullptr, this, nullptr);
+        s->setParent(nullptr);
+        if (graceful && s->state() == QAbstractSocket::ConnectedState) {
+            // What was written still goes out; the socket goes once it has.
+            QObject::connect(s, &QAbstractSocket::disconnected, s, &QObject::deleteLater);
+            QTimer::singleShot(10000, s, [s] {
+                s->abort();
+                s->deleteLater();
+            });
+            s->flush();
+            s->disconnectFromHost();
+            if (s->state() == QAbstractSocket::UnconnectedState) s->deleteLater();
+        } else {
+            s->abort();
+            s->deleteLater();
+        }
+    }
+    if (QTcpServer* srv = server_) {
+        server_ = nullptr;
+        QObject::disconnect(srv, nullptr, this, nullptr);
+        srv->close();
+        srv->deleteLater();
+    }
+}
+
+void TCPSocket::Close() { end(true); }
+void TCPSocket::Abort() { end(false); }
+
+void TCPSocket::adopt(QTcpSocket* s) {
+    sock_ = s;
+    s->setParent(this);
+    const std::uint64_t gen = generation_;
+    connect(s, &QAbstractSocket::connected, this, [this, gen] {
+        if (gen != generation_) return;
+        Guard("TCPSocket.Connected", [this] { Event_Connected(); });
+    });
+    connect(s, &QIODevice::readyRead, this, [this, gen] { deliverData(gen); });
+    connect(s, &QAbstractSocket::errorOccurred, this, [this, gen](QAbstractSocket::SocketError e) {
+        if (gen != generation_ || errored_) return;
+        errored_ = true;
+        const std::int32_t code = codeOf(e);
+        // Later, so the error never arrives inside the call that caused it, and after whatever
+        // data the peer sent before it went.
+        QTimer::singleShot(0, this, [this, gen, code] {
+            if (gen != generation_) return;
+            deliverData(gen);
+            if (gen != generation_) return;
+            raiseError(code);
+        });
+    });
+}
+
+void TCPSocket::deliverData(std::uint64_t gen) {
+    while (gen == generation_ && sock_ && sock_->bytesAvailable() > 0) {
+        const qint64 before = sock_->bytesAvailable();
+        Guard("TCPSocket.DataAvailable", [this] { Event_DataAvailable(); });
+        // A handler that reads nothing would otherwise be asked again and again.
+        if (gen == generation_ && sock_ && sock_->bytesAvailable() >= before) break;
+    }
+}
+
+void TCPSocket::raiseError(std::int32_t code) {
+    lastError_ = code;
+    Guard("TCPSocket.Error", [this] { Event_Error(); });
+}
+
+void TCPSocket::Connect() {
+    end(true);
+    auto* s = new QTcpSocket(this);
+    adopt(s);
+    const std::uint64_t gen = generation_;
+    if (port_ <= 0 || port_ > 65535) {
+        errored_ = true;
+        QTimer::singleShot(0, this, [this, gen] {
+            if (gen == generation_) raiseError(InvalidPortError);
+        });
+        return;
+    }
+    s->connectToHost(address_, quint16(port_));
+}
+
+void TCPSocket::Listen() {
+    end(true);
+    const std::uint64_t gen = generation_;
+    serverKey_ = listenAddress() + QLatin1Char('|') + QString::number(port_);
+    QTcpServer* srv = unpark(serverKey_);
+    bool failed = false;
+    std::int32_t code = NoSocketError;
+    if (!srv) {
+        srv = new QTcpServer(this);
+        if (port_ <= 0 || port_ > 65535) {
+            failed = true;
+            code = InvalidPortError;
+        } else if (!srv->listen(bindAddress(), quint16(port_))) {
+            failed = true;
+            code = codeOf(srv->serverError());
+        }
+    }
+    if (failed) {
+        delete srv;
+        errored_ = true;
+        QTimer::singleShot(0, this, [this, gen, code] {
+            if (gen == generation_) raiseError(code);
+        });
+        return;
+    }
+    srv->setParent(this);
+    server_ = srv;
+    connect(srv, &QTcpServer::newConnection, this, [this, gen] {
+        if (gen == generation_) takeConnection();
+    });
+    connect(srv, &QTcpServer::acceptError, this, [this, gen](QAbstractSocket::SocketError e) {
+        if (gen != generation_ || errored_) return;
+        errored_ = true;
+        const std::int32_t code = codeOf(e);
+        QTimer::singleShot(0, this, [this, gen, code] {
+            if (gen == generation_) raiseError(code);
+        });
+    });
+    // Clients that arrived while the listener changed hands.
+    if (srv->hasPendingConnections()) {
+        QTimer::singleShot(0, this, [this, gen] {
+            if (gen == generation_ && server_) takeConnection();
+        });
+    }
+}
+
+void TCPSocket::takeConnection() {
+    QTcpServer* srv = server_;
+    if (!srv) return;
+    QTcpSocket* s = srv->nextPendingConnection();
+    if (!s) return;
+    server_ = nullptr;
+    park(serverKey_, srv);
+    ++generation_;
+    errored_ = false;
+    adopt(s);
+    const std::uint64_t gen = generation_;
+    Guard("TCPSocket.Connected", [this] { Event_Connected(); });
+    // Bytes that came with the connection raised their notice before anyone listened.
+    if (gen == generation_ && sock_ && sock_->bytesAvailable() > 0)
+        QTimer::singleShot(0, this, [this, gen] { deliverData(gen); });
+}
+
+bool TCPSocket::IsConnected() const { return sock_ && sock_->state() == QAbstractSocket::ConnectedState; }
+
+void TCPSocket::Write(const QByteArray& bytes) {
+    if (!IsConnected() || errored_) return;
+    ignoreSigpipe();
+    sock_->write(bytes);
+}
+
+void TCPSocket::Poll() {
+    if (!IsConnected()) return;
+    ignoreSigpipe();
+    sock_->flush();
+}
+
+QByteArray TCPSocket::ReadAll() { return sock_ ? sock_->readAll() : QByteArray(); }
+
+qint64 TCPSocket::BytesAvailable() const { return sock_ ? sock_->bytesAvailable() : 0; }
+
+QString TCPSocket::LocalAddress() const {
+    if (IsConnected()) return sock_->localAddress().toString();
+    return LocalNetworkAddress();
+}
+
+QString TCPSocket::RemoteAddress() const { return IsConnected() ? sock_->peerAddress().toString() : QString(); }
+
+QString LocalNetworkAddress() {
+    for (const QNetworkInterface& i : QNetworkInterface::allInterfaces()) {
+        const auto f = i.flags();
+        if (!(f & QNetworkInterface::IsUp) || !(f & QNetworkInterface::IsRunning) || (f & QNetworkInterface::IsLoopBack))
+            continue;
+        for (const QNetworkAddressEntry& e : i.addressEntries()) {
+            const QHostAddress a = e.ip();
+            if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback()) return a.toString();
+        }
+    }
+    return QStringLiteral("127.0.0.1");
+}
+
+}  // namespace fw

@@ -1,0 +1,99 @@
+#pragma once
+// A non-blocking TCP socket as program code sees it. It connects to Address:Port, or listens on
+// Port and becomes the accepted connection (then it listens no more). Its outcomes arrive only
+// later, on the event loop, as the Event_ methods (run through fw::Guard): never inside Connect
+// or Listen. A write on a socket that is not connected is dropped quietly, and writes never
+// raise SIGPIPE.
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <cstdint>
+
+
+namespace fw {
+
+// LastErrorCode values.
+enum SocketError : std::int32_t {
+    NoSocketError = 0,
+    OpenDriverError = 100,
+    LostConnection = 102,  // refused, reset, closed by the peer, timed out
+    NameResolutionError = 103,
+    AddressInUseError = 105,
+    InvalidStateError = 106,
+    InvalidPortError = 107,
+    OutOfMemoryError = 108,
+};
+
+class TCPSocket : public QObject {
+    Q_OBJECT
+public:
+    explicit TCPSocket(QObject* parent = nullptr);
+    ~TCPSocket() override;
+
+    QString Address() const { return address_; }
+    void SetAddress(const QString& a) { address_ = a; }
+    std::int32_t Port() const { return port_; }
+    void SetPort(std::int32_t p) { port_ = p; }
+
+    // Ends whatever the socket did, then connects to Address:Port.
+    void Connect();
+    // Ends whatever the socket did, then listens on Port (on ListenAddress()).
+    void Listen();
+    // Ends the connection (what was written still goes out) or the listening; raises nothing.
+    void Close();
+    // Ends the connection at once, dropping unsent data; raises nothing.
+    void Abort();
+
+    bool IsConnected() const;
+    bool IsWaitingForConnection() const { return server_ != nullptr; }
+
+    void Write(const QByteArray& bytes);
+    // Pushes what was written to the system now.
+    void Poll();
+    QByteArray ReadAll();
+    qint64 BytesAvailable() const;
+
+    std::int32_t LastErrorCode() const { return lastError_; }
+    // The address of this end of the connection; the machine's network address when unconnected.
+    QString LocalAddress() const;
+    QString RemoteAddress() const;
+
+    // Changes with every Connect, Listen, Close and Abort: code that holds on to a connection
+    // across an event can tell whether it is still the same one.
+    std::uint64_t Generation() const { return generation_; }
+
+    // Where listening sockets bind: empty (the default) means every interface.
+    static void SetListenAddress(const QString& address);
+    static QString ListenAddress();
+
+protected:
+    virtual void Event_Connected() {}
+    virtual void Event_DataAvailable() {}
+    virtual void Event_Error() {}
+
+private:
+    void end(bool graceful);
+    void adopt(QTcpSocket* s);
+    void takeConnection();
+    void raiseError(std::int32_t code);
+    void deliverData(std::uint64_t gen);
+
+    QString address_;
+    std::int32_t port_ = 0;
+    std::int32_t lastError_ = NoSocketError;
+    std::uint64_t generation_ = 0;
+    bool errored_ = false;
+    QPointer<QTcpSocket> sock_;
+    QPointer<QTcpServer> server_;
+    QString serverKey_;
+};
+
+// The machine's address on its network (dotted decimal): the first IPv4 address of an interface
+// that is up and not the loopback; "127.0.0.1" when there is none.
+QString LocalNetworkAddress();
+
+}  // namespace fw
