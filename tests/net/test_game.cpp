@@ -1,0 +1,228 @@
+// Whole games over real sockets: against the computer over 127.0.0.1:1234, and a guest that
+// joins a host on 127.0.0.2; failures beep and close the game's windows.
+#include "framework/sound.h"
+#include "game/ia.h"
+#include "game/iaclassengine.h"
+#include "net/client.h"
+#include "net/serveur.h"
+#include "net/showcolor.h"
+#include "net/twin.h"
+#include "net/waitconnect.h"
+#include "netfixture.h"
+#include "peer.h"
+#include "shell/wiring.h"
+#include "sprites/kxmap.h"
+#include "windows/game.h"
+#include "windows/outilcontain.h"
+
+#include <QLabel>
+#include <QTcpServer>
+
+namespace {
+
+constexpr int kWait = 10000;
+
+KxMap& board() { return *game().KxGrid; }
+
+bool settled(KxMap& b) { return !(b.animTomberInst && b.animTomberInst->IsRunning()); }
+
+std::int32_t tokens(const KxMapGest& g) {
+    std::int32_t n = 0;
+    for (int c = 0; c < 7; ++c) n += g.CountJeton(c);
+    return n;
+}
+
+// The host's own moves, chosen by a strong player so that the game is won.
+std::int32_t chooseColumn(const KxMap& b) {
+    IAClassEngine oracle;
+    std::int32_t chosen = -1;
+    oracle.SetHost(IAEngineHost{[&](const std::string& m) {
+                                    if (m.rfind("IPLA", 0) == 0) chosen = std::stoi(m.substr(4));
+                                },
+                                [] { return false; }, [] { return false; }});
+    oracle.SetColor(b.CouleurAdv, true);
+    oracle.SetColor(b.CouleurSelf, false);
+    oracle.Level = 3;
+    oracle.SetGrid(b.gameMap);
+    if (tokens(b.gameMap) == 0) return 3;
+    oracle.IAMotor();
+    return chosen;
+}
+
+void click(std::int32_t column) { QTest::mouseClick(game().KxGrid, Qt::LeftButton, {}, QPoint(75 + 70 * column + 35, 200)); }
+
+// Plays the host's side to the end; answers whether the host won.
+bool playToTheEnd() {
+    while (true) {
+        KxMap& b = board();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return settled(b) && (b.GameMain || b.EndedGame); }, kWait));
+        if (b.EndedGame) break;
+        const std::int32_t before = tokens(b.gameMap);
+        click(chooseColumn(b));
+        // The move went out, and the computer's answer came back and landed (or the game ended).
+        EXPECT_TRUE(QTest::qWaitFor([&] { return settled(b) && (b.EndedGame || (b.GameMain && tokens(b.gameMap) == before + 2)); }, kWait));
+        if (::testing::Test::HasFailure()) return false;
+        // Both boards hold the same game.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return tokens(ia().IAEngine->Grid()) == tokens(b.gameMap); }, kWait));
+        for (int c = 0; c < 7; ++c)
+            for (int r = 0; r <= 6; ++r) EXPECT_EQ(ia().IAEngine->Grid().GetStructValue(c, r), b.gameMap.GetStructValue(c, r));
+    }
+    bool found = false;
+    std::int32_t colour = 0;
+    board().gameMap.HaveWinner(found, colour);
+    return found && colour == board().CouleurSelf;
+}
+
+net::Client& comIA() { return *ia().Control<wnd::ComIA>(QStringLiteral("ComIA")); }
+
+// A game against the computer, up to the host's game window in mode "serveur".
+void startAgainstComputer(std::int32_t colour) {
+    shell::OpenComputerPlayerHidden();
+    shell::StartGameAgainstComputer(colour);
+    ASSERT_TRUE(fw::Exists<class wnd::waitconnect>());
+    EXPECT_EQ(waitconnect().Status(), QStringLiteral("Attente d'une connexion ..."));
+    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<class wnd::game>() && game().type == QLatin1String("serveur"); }, kWait));
+    EXPECT_FALSE(fw::Exists<class wnd::waitconnect>());
+    EXPECT_EQ(ia().IAEngine->GetCouleurIA(), -colour);
+    EXPECT_EQ(board().CouleurSelf, colour);
+    // The publication stopped once the guest came.
+    EXPECT_FALSE(twin().Bonjour1->IsPublished());
+}
+
+class NetGame : public NetApp {};
+
+}  // namespace
+
+TEST_F(NetGame, AgainstTheComputerFromHandshakeToAWinWithChatAndNewGames) {
+    ShowWatch watch;
+    startAgainstComputer(-1);
+    ASSERT_FALSE(HasFailure());
+    EXPECT_FALSE(ia().isVisible());
+    EXPECT_FALSE(watch.shown.contains(QStringLiteral("wnd::showcolor")));  // the host learns no colour
+
+    // Chat: the computer answers a line.
+    twin().SendMessage(QStringLiteral("<serveur>bonjour"));
+    EXPECT_TRUE(QTest::qWaitFor([] { return game().moutil()->ChatLog().contains(QStringLiteral("<IA>")); }, kWait));
+
+    bool won = false;
+    for (int g = 0; g < 3 && !won && !HasFailure(); ++g) {
+        if (g > 0) {
+            // The host's new-game button restarts both sides.
+            game().moutil()->PushButton1_Action();
+            EXPECT_EQ(tokens(board().gameMap), 0);
+            EXPECT_TRUE(QTest::qWaitFor([] { return tokens(ia().IAEngine->Grid()) == 0 && !ia().IAEngine->IsEndedGame(); }, kWait));
+        }
+        won = playToTheEnd();
+    }
+    EXPECT_TRUE(won);
+    EXPECT_TRUE(board().EndedGame);
+    EXPECT_EQ(twin().connectServ->Sockets().size(), 2u);  // the guest and a listener
+}
+
+TEST_F(NetGame, AThirdConnectionDuringAGameIsClosedAndChangesNothing) {
+    startAgainstComputer(1);
+    ASSERT_FALSE(HasFailure());
+    wnd::game* before = &game();
+    const int beeps = fw::BeepCount();
+    for (int i = 0; i < 2; ++i) {
+        RawPeer stranger;
+        ASSERT_TRUE(stranger.connected());
+        EXPECT_TRUE(stranger.waitClosed());
+        EXPECT_TRUE(stranger.got.isEmpty());
+    }
+    QTest::qWait(20);
+    EXPECT_EQ(&game(), before);
+    EXPECT_EQ(fw::BeepCount(), beeps);
+    // The game goes on: a move is answered.
+    click(3);
+    EXPECT_TRUE(QTest::qWaitFor([] { return settled(board()) && board().GameMain && tokens(board().gameMap) == 2; }, kWait));
+}
+
+TEST_F(NetGame, LosingTheComputerPlayerBeepsAndClosesTheGame) {
+    startAgainstComputer(-1);
+    ASSERT_FALSE(HasFailure());
+    const int beeps = fw::BeepCount();
+    comIA().Close();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !fw::Exists<class wnd::game>(); }, kWait));
+    EXPECT_EQ(fw::BeepCount(), beeps + 1);
+    EXPECT_TRUE(twin().connectServ->Sockets().empty());
+    EXPECT_FALSE(app->isOpenedGame);
+    // The program goes on: a new game starts as before.
+    startAgainstComputer(-1);
+}
+
+TEST_F(NetGame, PortInUseBeepsAndClosesTheWindowsWithoutShowingThem) {
+    QTcpServer squatter;
+    ASSERT_TRUE(squatter.listen(QHostAddress(QStringLiteral("127.0.0.1")), 1234));
+    ShowWatch watch;
+    const int beeps = fw::BeepCount();
+    twin().LaunchServer(-1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fw::BeepCount() == beeps + 1; }, kWait));
+    EXPECT_FALSE(fw::Exists<class wnd::waitconnect>());
+    EXPECT_FALSE(fw::Exists<class wnd::game>());
+    EXPECT_FALSE(fw::Exists<class wnd::showcolor>());
+    EXPECT_FALSE(watch.shown.contains(QStringLiteral("wnd::game")));
+    EXPECT_FALSE(watch.shown.contains(QStringLiteral("wnd::showcolor")));
+    EXPECT_TRUE(twin().connectServ->Sockets().empty());
+}
+
+TEST_F(NetGame, RefusedJoinBeepsAndClosesTheWindows) {
+    ShowWatch watch;
+    const int beeps = fw::BeepCount();
+    twin().LaunchConnexion(QStringLiteral("127.0.0.2"));
+    ASSERT_TRUE(fw::Exists<class wnd::waitconnect>());
+    EXPECT_EQ(waitconnect().Status(), QStringLiteral("Connexion en cours..."));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fw::BeepCount() == beeps + 1; }, kWait));
+    EXPECT_FALSE(fw::Exists<class wnd::waitconnect>());
+    EXPECT_FALSE(fw::Exists<class wnd::game>());
+    EXPECT_FALSE(watch.shown.contains(QStringLiteral("wnd::game")));
+}
+
+TEST_F(NetGame, AGuestOn127002JoinsAHostAndPlaysItsRole) {
+    fw::TCPSocket::SetListenAddress(QStringLiteral("127.0.0.2"));
+    net::Serveur host;
+    QStringList got;
+    host.StatChanged = [&](std::int32_t code, const QString&, const QString&) {
+        if (code == 2) host.Send(QStringLiteral("TCOL1"), false, 1);
+    };
+    host.NewTrame = [&](std::int32_t, std::int32_t, const QString& dir, const QString& t) {
+        if (dir == net::kDirDelivered) got << t;
+    };
+    host.Launch(1234);
+    twin().LaunchConnexion(QStringLiteral("127.0.0.2"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.contains(QStringLiteral("ISOK")); }, kWait));
+    ASSERT_TRUE(fw::Exists<class wnd::game>());
+    EXPECT_FALSE(fw::Exists<class wnd::waitconnect>());
+    EXPECT_EQ(game().type, QStringLiteral("client"));
+    EXPECT_EQ(board().CouleurSelf, -1);
+    ASSERT_TRUE(fw::Exists<class wnd::showcolor>());
+    // The host took blue, which leaves yellow.
+    EXPECT_EQ(showcolor().StaticText2->text(), QStringLiteral("Bleu"));
+    EXPECT_EQ(showcolor().StaticText4->text(), QStringLiteral("Jaune"));
+
+    struct Step {
+        const char* message;
+        std::function<bool()> done;  // what the guest shows once it has acted
+    };
+    const std::vector<Step> steps = {
+        // Moves of the wrong colour or out of range are not played; the host's own is.
+        {"IPLA3#-1", [] { return tokens(board().gameMap) == 0; }},
+        {"IPLA9#1", [] { return tokens(board().gameMap) == 0; }},
+        {"IPLA3#1", [] { return settled(board()) && board().gameMap.CountJeton(3) == 1 && board().GameMain; }},
+        {"MESS<serveur>salut \u00e9t\u00e9", [] { return game().moutil()->ChatLog().endsWith(QStringLiteral("<serveur>salut \u00e9t\u00e9\r")); }},
+        // A host's "ISOK" means nothing to a guest.
+        {"ISOK", [] { return game().type == QLatin1String("client"); }},
+        {"NEWG", [] { return tokens(board().gameMap) == 0 && !board().GameMain; }},
+    };
+    for (const Step& s : steps) {
+        host.Send(QString::fromUtf8(s.message), false, 1);
+        EXPECT_TRUE(QTest::qWaitFor(s.done, kWait)) << s.message;
+    }
+
+    // The host leaves: the guest beeps and closes its windows.
+    const int beeps = fw::BeepCount();
+    host.Close();
+    EXPECT_TRUE(QTest::qWaitFor([] { return !fw::Exists<class wnd::game>(); }, kWait));
+    EXPECT_EQ(fw::BeepCount(), beeps + 1);
+    EXPECT_FALSE(fw::Exists<class wnd::showcolor>());
+}
