@@ -126,7 +126,7 @@ void Application::Finalise() {
     auto fs = std::move(finalisers_);
     finalisers_.clear();
     for (auto& f : fs) Guard("Finalise", f);
-    for (Window* w : AllWindows()) delete w;
+    DestroyAllWindows();
 }
 
 }  // namespace fw

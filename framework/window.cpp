@@ -38,6 +38,12 @@ QWidget* frameParent() {
 
 std::vector<Window*> AllWindows() { return registry(); }
 
+void DestroyAllWindows() {
+    std::vector<QPointer<Window>> windows;
+    for (Window* w : registry()) windows.emplace_back(w);
+    for (auto& w : windows) delete w.data();
+}
+
 Window* FrontProgramWindow() {
     auto& a = activations();
     for (auto it = a.rbegin(); it != a.rend(); ++it) {

@@ -79,6 +79,9 @@ private:
 
 // Every live program window, in creation order.
 std::vector<Window*> AllWindows();
+// Destroys every program window now (finalisation, and between tests). A window that goes
+// with its parent is not destroyed twice.
+void DestroyAllWindows();
 // The program window activated last that is still visible (as the menus count it), or nullptr.
 Window* FrontProgramWindow();
 

@@ -122,7 +122,7 @@ void game::KxGrid_EndGameReached(std::int32_t seconds, std::int32_t moves, std::
     const std::int32_t difficulty = fw::Deref(App().prefs.get(), "prefs").GetItem(QStringLiteral("difficulty")).ToInt32();
     const std::int32_t score = endGame->Start(difficulty, seconds, moves, strategy, won);
     if (!won) return;
-    if (scores().isInTopTen(score)) {
+    if (::scores().isInTopTen(score)) {
         moutil()->setRecordScoreMode(true, score);
     } else {
         moutil()->AddChatString(QStringLiteral("Quorril"), QStringLiteral("Bravo, vous avez gagné avec un score de ") +

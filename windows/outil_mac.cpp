@@ -17,13 +17,13 @@ Outil_Mac::Outil_Mac(fw::Window* parent) : DrawerWindow(parent) {
     tools_->NewScoreName = [this](std::int32_t score, const QString& name) { Tools_NewScoreName(score, name); };
 }
 
-QString Outil_Mac::Tools_GetLocalName() { return game().type; }
+QString Outil_Mac::Tools_GetLocalName() { return ::game().type; }
 
 void Outil_Mac::Tools_NewChatMessage(const QString& line) { twin().SendMessage(line); }
 
 void Outil_Mac::Tools_NewScoreName(std::int32_t score, const QString& name) {
-    scores().AddScore(name, score);
-    scores().SetVisible(true);
+    ::scores().AddScore(name, score);
+    ::scores().SetVisible(true);
 }
 
 }  // namespace wnd

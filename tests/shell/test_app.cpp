@@ -28,7 +28,7 @@ protected:
         shell::AddApplicationMenuHandlers(*app);
     }
     void TearDown() override {
-        for (fw::Window* w : fw::AllWindows()) delete w;
+        fw::DestroyAllWindows();
         app.reset();
         QFile::remove(prefsPath());
     }

@@ -31,7 +31,7 @@ protected:
         app->prefs = std::make_shared<Preferences>();
     }
     void TearDown() override {
-        for (fw::Window* w : fw::AllWindows()) delete w;
+        fw::DestroyAllWindows();
         app.reset();
     }
     Preferences& store() { return *app->prefs; }

@@ -33,7 +33,7 @@ protected:
         app->prefs = std::make_shared<Preferences>();
     }
     void TearDown() override {
-        for (fw::Window* w : fw::AllWindows()) delete w;
+        fw::DestroyAllWindows();
         app.reset();
         QFile::remove(Preferences::FilePath());
     }

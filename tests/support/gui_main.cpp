@@ -1,3 +1,5 @@
+#include "sprites/resources.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,5 +15,8 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    // Cached sounds must go before Qt's audio does, as the program's finalisation has it.
+    ReleaseResources();
+    return status;
 }
