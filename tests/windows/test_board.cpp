@@ -1,0 +1,219 @@
+// The board canvas in its game window, without a peer: refusals and their remarks, flights
+// home, a new game during a fall, the hidden word, the Audio items and the window's close.
+#include "framework/sound.h"
+#include "framework/window.h"
+#include "game/ia.h"
+#include "net/serveur.h"
+#include "net/twin.h"
+#include "shell/app.h"
+#include "shell/menu.h"
+#include "shell/preferences.h"
+#include "sprites/kxmap.h"
+#include "sprites/resources.h"
+#include "windows/game.h"
+#include "windows/outil_mac.h"
+#include "windows/outilcontain.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace {
+
+class BoardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app = std::make_unique<shell::App>();
+        app->SetMenuBar(&shell::TheMenu());
+        app->Register();
+        app->prefs = std::make_shared<Preferences>();
+        Preferences& p = *app->prefs;
+        p.SetItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
+        p.SetItem(QStringLiteral("sndBruitage"), fw::Variant(true));
+        p.SetItem(QStringLiteral("sndEndgame"), fw::Variant(true));
+        p.SetItem(QStringLiteral("clickForJeton"), fw::Variant(false));
+        p.SetItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(3)));
+        twin().server = true;
+        twin().connectServ->NewTrame = [this](std::int32_t, std::int32_t, const QString& d, const QString& x) {
+            if (d == QLatin1String(">")) sent.push_back(x);
+        };
+    }
+    void TearDown() override {
+        app->IsTerminating = true;
+        fw::DestroyAllWindows();
+        QTest::qWait(20);
+        app.reset();
+    }
+    void launch(const char* mode) { game().Launch(QString::fromLatin1(mode), -1); }
+    KxMap& k() { return *game().KxGrid; }
+    QString remark() { return game().moutil()->findChild<QLabel*>(QStringLiteral("StaticText7"))->text(); }
+    bool settle() {
+        return QTest::qWaitFor([&] { return !k().animTomberInst->IsRunning() && !k().animReturnInst->IsRunning(); }, 5000);
+    }
+    void press(QPoint p) { QTest::mousePress(&k(), Qt::LeftButton, {}, p); }
+    void dropAt(QPoint to) {
+        std::shared_ptr<Jeton> t = k().ListSelf->GetActJeton();
+        const QPoint from(t->x() + 35, t->y() + 35);
+        QTest::mousePress(&k(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(&k(), to);
+        QTest::mouseRelease(&k(), Qt::LeftButton, {}, to);
+    }
+    // One local move into col, then the opponent's answer into reply; both allowed to land.
+    void exchange(int col, int reply) {
+        dropAt(QPoint(75 + 70 * col + 35, 40));
+        ASSERT_TRUE(settle());
+        ASSERT_TRUE(k().AcceptsOpponentMove(reply, 1));
+        k().PlaceJeton(reply, 2, 0, 1);
+        ASSERT_TRUE(settle());
+    }
+    std::unique_ptr<shell::App> app;
+    std::vector<QString> sent;
+};
+
+TEST_F(BoardTest, PressesThatAreRefusedSayWhy) {
+    launch("client");
+    press(QPoint(600, 400));
+    EXPECT_EQ(remark(), QStringLiteral("Ce n'est pas à vous de jouer"));
+
+    launch("serveur");
+    std::shared_ptr<Jeton> lit = k().ListSelf->GetActJeton();
+    press(QPoint(lit->x(), lit->y() + 35));  // on the left edge: a miss
+    EXPECT_EQ(remark(), QStringLiteral("Vous devez cliquer sur le pion clair"));
+    press(QPoint(300, 200));
+    EXPECT_EQ(remark(), QStringLiteral("Vous devez cliquer sur le pion clair"));
+    EXPECT_TRUE(sent.empty() || sent.back() != QStringLiteral("IPLA"));
+}
+
+TEST_F(BoardTest, ReleasesOffTheBoardFlyHomeAndTheEdgesCount) {
+    launch("serveur");
+    std::shared_ptr<Jeton> t = k().ListSelf->GetActJeton();
+    const QPoint home(t->x(), t->y());
+    dropAt(QPoint(74, 200));
+    EXPECT_TRUE(k().animReturnInst->IsRunning());
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(QPoint(t->x(), t->y()), home);
+    EXPECT_TRUE(k().GameMain);
+    EXPECT_EQ(k().statCountCoup, 0);
+
+    dropAt(QPoint(75, 200));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(k().gameMap.CountJeton(0), 1);
+    EXPECT_EQ(sent.back(), QStringLiteral("IPLA0#-1"));
+    EXPECT_FALSE(k().GameMain);
+}
+
+TEST_F(BoardTest, AFullColumnSendsTheTokenBackAndKeepsTheTurn) {
+    launch("serveur");
+    for (int i = 0; i < 3; ++i) exchange(2, 2);
+    ASSERT_TRUE(k().gameMap.IsFullColumn(2));
+    const int moves = k().statCountCoup;
+    const std::size_t out = sent.size();
+    EXPECT_FALSE(k().AcceptsOpponentMove(2, 1));
+    dropAt(QPoint(75 + 70 * 2 + 35, 40));
+    EXPECT_TRUE(k().animReturnInst->IsRunning());
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(k().statCountCoup, moves);
+    EXPECT_TRUE(k().GameMain);
+    EXPECT_EQ(sent.size(), out);
+}
+
+TEST_F(BoardTest, AFourInARowEndsTheGameAndLaterPressesSaySo) {
+    launch("serveur");
+    for (int i = 0; i < 3; ++i) exchange(0, 6);
+    const int plays = place_pion()->PlayCount();
+    dropAt(QPoint(75 + 35, 40));
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(k().EndedGame);
+    EXPECT_EQ(sent.back(), QStringLiteral("IPLA0#-1"));  // the winning move goes out too
+    EXPECT_EQ(place_pion()->PlayCount(), plays + 1);
+    EXPECT_TRUE(k().animWinnerInst->IsRunning());
+    EXPECT_TRUE(game().moutil()->IsRecordScoreMode());  // an empty table takes any winning score
+    EXPECT_FALSE(k().AcceptsOpponentMove(1, 1));
+    press(QPoint(600, 400));
+    EXPECT_EQ(remark(), QStringLiteral("La partie est finie"));
+}
+
+TEST_F(BoardTest, ReceivedMovesAreCheckedBeforeTheyArePlayed) {
+    launch("serveur");
+    EXPECT_FALSE(k().AcceptsOpponentMove(3, 1));  // not the opponent's turn yet
+    dropAt(QPoint(75 + 70 * 3 + 35, 40));
+    ASSERT_TRUE(settle());
+    struct Case {
+        int col, colour;
+        bool ok;
+    } cases[] = {{3, 1, true}, {3, -1, false}, {-1, 1, false}, {7, 1, false}, {0, 0, false}};
+    for (const Case& c : cases) EXPECT_EQ(k().AcceptsOpponentMove(c.col, c.colour), c.ok) << c.col << " " << c.colour;
+}
+
+TEST_F(BoardTest, ANewGameDuringAFallDropsTheOldMove) {
+    launch("serveur");
+    const std::size_t out = sent.size();
+    dropAt(QPoint(75 + 70 * 4 + 35, 40));
+    ASSERT_TRUE(k().animTomberInst->IsRunning());
+    k().NewGame(game().type);
+    EXPECT_FALSE(k().animTomberInst->IsRunning());
+    QTest::qWait(200);
+    EXPECT_EQ(sent.size(), out);
+    EXPECT_EQ(k().gameMap.CountJeton(4), 0);
+    EXPECT_TRUE(k().GameMain);
+    EXPECT_EQ(k().statCountCoup, 0);
+}
+
+TEST_F(BoardTest, TheHiddenWordShowsTheComputerPlayersWindow) {
+    launch("serveur");
+    ia().SetVisible(false);
+    QTest::keyClicks(&game(), QStringLiteral("xqwelt"));
+    EXPECT_FALSE(ia().isVisible());
+    QTest::keyClicks(&game(), QStringLiteral("@qwelt"));
+    EXPECT_TRUE(ia().isVisible());
+    ia().SetVisible(false);
+    QTest::keyClicks(&game(), QStringLiteral("qwelt"));
+    EXPECT_FALSE(ia().isVisible());
+}
+
+TEST_F(BoardTest, AudioItemsFlipTheirPreferenceAndMarkWhileTheGameIsInFront) {
+    launch("serveur");
+    game().Show();
+    struct Item {
+        const char* name;
+        const char* key;
+    } items[] = {{"AudioBruitage", "sndBruitage"}, {"AudioMusiqueambiante", "sndAmbiance"}, {"AudioSonfindepartie", "sndEndgame"}};
+    for (const Item& it : items) {
+        const QString name = QString::fromLatin1(it.name), key = QString::fromLatin1(it.key);
+        for (int round = 0; round < 2; ++round) {
+            const bool before = app->prefs->GetBooleanItem(key);
+            EXPECT_FALSE(shell::TheMenu().Choose(name));
+            EXPECT_EQ(app->prefs->GetBooleanItem(key), !before) << it.name;
+            EXPECT_EQ(shell::TheMenu().Lookup(name)->Checked(), !before) << it.name;
+            if (key == QLatin1String("sndAmbiance")) EXPECT_EQ(ambiance()->IsLooping(), !before);
+        }
+    }
+}
+
+TEST_F(BoardTest, ClosingTheGameStopsMusicRelayAndPublication) {
+    app->prefs->SetItem(QStringLiteral("sndAmbiance"), fw::Variant(true));
+    twin().LaunchServer(-1);
+    launch("serveur");
+    ASSERT_TRUE(ambiance()->IsLooping());
+    ASSERT_TRUE(twin().Bonjour1->IsPublished());
+    QPointer<wnd::Outil_Mac> drawer = game().o_mac;
+    shell::TheMenu().UpdateEnabled();
+    EXPECT_FALSE(JeuNewGame().Enabled());
+    game().Close();
+    EXPECT_FALSE(app->isOpenedGame);
+    EXPECT_FALSE(ambiance()->IsLooping());
+    EXPECT_FALSE(twin().Bonjour1->IsPublished());
+    EXPECT_TRUE(twin().connectServ->Sockets().empty());
+    EXPECT_TRUE(!drawer || drawer->IsClosed() || !drawer->isVisible());
+    EXPECT_FALSE(fw::Exists<wnd::game>());
+}
+
+}  // namespace
