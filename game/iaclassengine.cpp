@@ -122,7 +122,7 @@ std::size_t IAClassEngine::PickIndex(std::size_t n) {
     return i < n ? i : n - 1;
 }
 
-void IAClassEngine::IA_Level1() {
+bool IAClassEngine::WinOrBlock() {
     KxMapGest scratch;
     std::int32_t column = 0;
 
@@ -130,7 +130,7 @@ void IAClassEngine::IA_Level1() {
     if (scratch.CanGamerWin(CouleurIA, column)) {
         GiveMyJeton(column);
         SendMessage("gagne");
-        return;
+        return true;
     }
 
     scratch.CopyFrom(GridM);
@@ -138,8 +138,13 @@ void IAClassEngine::IA_Level1() {
         GiveMyJeton(column);
         scratch.PlaceJeton(column, CouleurIA);
         if (!scratch.CanGamerWin(CouleurServeur)) SendMessage("evite");
-        return;
+        return true;
     }
+    return false;
+}
+
+void IAClassEngine::IA_Level1() {
+    if (WinOrBlock()) return;
 
     std::vector<std::int32_t> free;
     for (std::int32_t c = 0; c <= 6; ++c) {
@@ -295,25 +300,11 @@ std::int32_t IAClassEngine::Min_Max(KxMapGest& board, std::int32_t colour, std::
 
 void IAClassEngine::IA_Level3() {
     KxMapGest scratch;
-    std::int32_t column = 0;
     b_Clean();
     rootValues_.fill(kNotSearched);
     searchNodes_ = 0;
 
-    scratch.CopyFrom(GridM);
-    if (scratch.CanGamerWin(CouleurIA, column)) {
-        GiveMyJeton(column);
-        SendMessage("gagne");
-        return;
-    }
-
-    scratch.CopyFrom(GridM);
-    if (scratch.CanGamerWin(CouleurServeur, column)) {
-        GiveMyJeton(column);
-        scratch.PlaceJeton(column, CouleurIA);
-        if (!scratch.CanGamerWin(CouleurServeur)) SendMessage("evite");
-        return;
-    }
+    if (WinOrBlock()) return;
 
     std::int32_t best = kStart;
     std::int32_t chosen = 0;

@@ -103,6 +103,8 @@ private:
     static std::string b2s(bool value) { return value ? "true" : "false"; }
     void SendMessage(const std::string& kind);
 
+    // Takes a win at once, else blocks the opponent's; true when a move was made.
+    bool WinOrBlock();
     void IA_Level1();
     void IA_Level2();
     void IA_Level3();
