@@ -6,6 +6,8 @@
 #include "shell/menu.h"
 #include "shell/preferences.h"
 
+#include "app_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -18,18 +20,15 @@ namespace {
 
 QString prefsPath() { return QDir(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"))).filePath(QStringLiteral("Quorril prefs.")); }
 
-class AppTest : public ::testing::Test {
+class AppTest : public AppFixture {
 protected:
     void SetUp() override {
         QFile::remove(prefsPath());
-        app = std::make_unique<shell::App>();
-        app->SetMenuBar(&shell::TheMenu());
-        app->Register();
-        shell::AddApplicationMenuHandlers(*app);
+        StartApp();
+        app->prefs.reset();  // as before the Open event
     }
     void TearDown() override {
-        fw::DestroyAllWindows();
-        app.reset();
+        StopApp();
         QFile::remove(prefsPath());
     }
     // A store as the next run would load it.
@@ -38,7 +37,6 @@ protected:
         p.LoadPrefs();
         return p;
     }
-    std::unique_ptr<shell::App> app;
 };
 
 TEST_F(AppTest, FirstStartStoresTheNineDefaultsAndChecksTheAudioItems) {

@@ -7,6 +7,8 @@
 #include "shell/menu.h"
 #include "shell/preferences.h"
 
+#include "app_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -66,19 +68,8 @@ protected:
     }
 };
 
-class MenuTest : public ::testing::Test {
+class MenuTest : public AppFixture {
 protected:
-    void SetUp() override {
-        app = std::make_unique<shell::App>();
-        app->SetMenuBar(&shell::TheMenu());
-        app->Register();
-        shell::AddApplicationMenuHandlers(*app);
-        app->prefs = std::make_shared<Preferences>();
-    }
-    void TearDown() override {
-        fw::DestroyAllWindows();
-        app.reset();
-    }
     bool enabled(const char* name) {
         shell::TheMenu().UpdateEnabled();
         return fw::Deref(shell::TheMenu().Lookup(QString::fromUtf8(name))).Enabled();
@@ -89,7 +80,6 @@ protected:
         d->RunOpen();
         return d;
     }
-    std::unique_ptr<shell::App> app;
 };
 
 TEST_F(MenuTest, BarHasFourMenusAndEighteenItemsInOrder) {

@@ -6,6 +6,8 @@
 #include "shell/pref.h"
 #include "shell/preferences.h"
 
+#include "app_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -21,20 +23,15 @@ namespace {
 
 using fw::Variant;
 
-class PrefWindow : public ::testing::Test {
+class PrefWindow : public AppFixture {
 protected:
     void SetUp() override {
         QFile::remove(Preferences::FilePath());
-        app = std::make_unique<shell::App>();
-        app->SetMenuBar(&shell::TheMenu());
-        app->Register();
-        app->prefs = std::make_shared<Preferences>();
+        StartApp();
     }
     void TearDown() override {
-        fw::DestroyAllWindows();
-        app.reset();
+        StopApp();
     }
-    Preferences& store() { return *app->prefs; }
     void defaults() {
         store().FixItem(QStringLiteral("sndEndgameType"), Variant(1));
         store().FixItem(QStringLiteral("iaMessage"), Variant(true));
@@ -49,7 +46,6 @@ protected:
         EXPECT_NE(c, nullptr) << name;
         return *c;
     }
-    std::unique_ptr<shell::App> app;
 };
 
 TEST_F(PrefWindow, ShowsTheDefaults) {

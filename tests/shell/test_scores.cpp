@@ -6,6 +6,8 @@
 #include "shell/preferences.h"
 #include "shell/scores.h"
 
+#include "app_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -23,21 +25,16 @@ namespace {
 using fw::Variant;
 using Table = std::vector<std::pair<QString, std::int32_t>>;
 
-class Scores : public ::testing::Test {
+class Scores : public AppFixture {
 protected:
     void SetUp() override {
         QFile::remove(Preferences::FilePath());
-        app = std::make_unique<shell::App>();
-        app->SetMenuBar(&shell::TheMenu());
-        app->Register();
-        app->prefs = std::make_shared<Preferences>();
+        StartApp();
     }
     void TearDown() override {
-        fw::DestroyAllWindows();
-        app.reset();
+        StopApp();
         QFile::remove(Preferences::FilePath());
     }
-    Preferences& store() { return *app->prefs; }
     // Stores the ranks of t into the store, then opens the window on them.
     wnd::scores& openWith(const Table& t) {
         for (std::size_t i = 0; i < t.size(); ++i) {
@@ -55,7 +52,6 @@ protected:
         while (head.size() < 10) head.emplace_back("Nobody", -1);
         return head;
     }
-    std::unique_ptr<shell::App> app;
 };
 
 QString line(const QString& name, const QString& dots, std::int32_t score) {

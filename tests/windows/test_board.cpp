@@ -14,6 +14,8 @@
 #include "windows/outil_mac.h"
 #include "windows/outilcontain.h"
 
+#include "app_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -29,14 +31,11 @@ QT_END_NAMESPACE
 
 namespace {
 
-class BoardTest : public ::testing::Test {
+class BoardTest : public AppFixture {
 protected:
     void SetUp() override {
-        app = std::make_unique<shell::App>();
-        app->SetMenuBar(&shell::TheMenu());
-        app->Register();
-        app->prefs = std::make_shared<Preferences>();
-        Preferences& p = *app->prefs;
+        StartApp();
+        Preferences& p = store();
         p.SetItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
         p.SetItem(QStringLiteral("sndBruitage"), fw::Variant(true));
         p.SetItem(QStringLiteral("sndEndgame"), fw::Variant(true));
@@ -46,12 +45,6 @@ protected:
         twin().connectServ->NewTrame = [this](std::int32_t, std::int32_t, const QString& d, const QString& x) {
             if (d == QLatin1String(">")) sent.push_back(x);
         };
-    }
-    void TearDown() override {
-        app->IsTerminating = true;
-        fw::DestroyAllWindows();
-        QTest::qWait(20);
-        app.reset();
     }
     void launch(const char* mode) { game().Launch(QString::fromLatin1(mode), -1); }
     KxMap& k() { return *game().KxGrid; }
@@ -75,7 +68,6 @@ protected:
         k().PlaceJeton(reply, 2, 0, 1);
         ASSERT_TRUE(settle());
     }
-    std::unique_ptr<shell::App> app;
     std::vector<QString> sent;
 };
 

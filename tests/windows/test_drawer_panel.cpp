@@ -10,6 +10,8 @@
 #include "windows/outil_mac.h"
 #include "windows/outilcontain.h"
 
+#include "app_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
@@ -25,20 +27,12 @@ namespace {
 
 const QChar CR(13);
 
-class PanelTest : public ::testing::Test {
+class PanelTest : public AppFixture {
 protected:
     void SetUp() override {
-        app = std::make_unique<shell::App>();
-        app->SetMenuBar(&shell::TheMenu());
-        app->Register();
-        app->prefs = std::make_shared<Preferences>();
+        StartApp();
         app->prefs->FixItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
         app->prefs->FixItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(3)));
-    }
-    void TearDown() override {
-        app->IsTerminating = true;
-        fw::DestroyAllWindows();
-        app.reset();
     }
     OutilContain& panel(const char* mode) {
         game().type = QString::fromLatin1(mode);
@@ -50,7 +44,6 @@ protected:
         QTest::keyClick(entry, Qt::Key_Return);
     }
     static QString caption(OutilContain& p) { return p.findChild<QGroupBox*>(QStringLiteral("GroupBox1"))->title(); }
-    std::unique_ptr<shell::App> app;
 };
 
 TEST_F(PanelTest, ReturnEchoesAndSendsTheLineWithTheLocalSide) {

@@ -18,6 +18,8 @@
 #include "windows/outil_mac.h"
 #include "windows/outilcontain.h"
 
+#include "app_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -37,17 +39,14 @@ QString prefsPath() { return Preferences::FilePath(); }
 
 QString line(const char* name) { return game().moutil()->findChild<QLabel*>(QString::fromLatin1(name))->text(); }
 
-class PlayTest : public ::testing::Test {
+class PlayTest : public AppFixture {
 protected:
     void SetUp() override {
         fw::TCPSocket::SetListenAddress(QStringLiteral("127.0.0.1"));
         QFile::remove(prefsPath());
     }
     void TearDown() override {
-        if (app) app->IsTerminating = true;
-        fw::DestroyAllWindows();
-        QTest::qWait(20);
-        app.reset();
+        StopApp();
         QFile::remove(prefsPath());
     }
 
@@ -61,10 +60,8 @@ protected:
 
     // Starts the program as main() does, without entering the event loop: the tests spin it.
     void start() {
-        app = std::make_unique<shell::App>();
-        app->SetMenuBar(&shell::TheMenu());
-        app->Register();
-        shell::AddApplicationMenuHandlers(*app);
+        StartApp();
+        app->prefs.reset();
         app->Event_Open();
         // Records every game message the host hands to the relay or receives from it.
         auto previous = twin().connectServ->NewTrame;
@@ -139,7 +136,6 @@ protected:
         ASSERT_TRUE(board().EndedGame);
     }
 
-    std::unique_ptr<shell::App> app;
     std::vector<QString> sent, received;
 };
 

@@ -1,0 +1,38 @@
+#pragma once
+// The application object as main() makes it (menu bar, registration, menu handlers), with an
+// empty preferences store, for GUI tests; the tests spin the event loop themselves.
+#include "framework/window.h"
+#include "shell/app.h"
+#include "shell/menu.h"
+#include "shell/preferences.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <memory>
+
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override { StartApp(); }
+    void TearDown() override { StopApp(); }
+
+    void StartApp() {
+        app = std::make_unique<shell::App>();
+        app->SetMenuBar(&shell::TheMenu());
+        app->Register();
+        shell::AddApplicationMenuHandlers(*app);
+        app->prefs = std::make_shared<Preferences>();
+    }
+    // Windows go as at quit, without their clean-up; pending deletions run before the app goes.
+    void StopApp() {
+        if (!app) return;
+        app->IsTerminating = true;
+        fw::DestroyAllWindows();
+        QTest::qWait(10);
+        app.reset();
+    }
+    Preferences& store() { return *app->prefs; }
+
+    std::unique_ptr<shell::App> app;
+};
