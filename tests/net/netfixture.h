@@ -8,6 +8,8 @@
 #include "shell/preferences.h"
 #include "sprites/resources.h"
 
+#include "app_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -36,15 +38,12 @@ public:
 };
 inline ::testing::Environment* const kReleaseResourcesAtEnd = ::testing::AddGlobalTestEnvironment(new ReleaseResourcesAtEnd);
 
-class NetApp : public ::testing::Test {
+class NetApp : public AppFixture {
 protected:
     void SetUp() override {
         fw::TCPSocket::SetListenAddress(QStringLiteral("127.0.0.1"));
-        app = std::make_unique<shell::App>();
-        app->SetMenuBar(&shell::TheMenu());
-        app->Register();
-        app->prefs = std::make_shared<Preferences>();
-        Preferences& p = *app->prefs;
+        StartApp();
+        Preferences& p = store();
         p.FixItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
         p.FixItem(QStringLiteral("sndBruitage"), fw::Variant(true));
         p.FixItem(QStringLiteral("sndEndgame"), fw::Variant(false));
@@ -53,10 +52,4 @@ protected:
         p.FixItem(QStringLiteral("clickForJeton"), fw::Variant(true));
         p.FixItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(1)));
     }
-    void TearDown() override {
-        for (fw::Window* w : fw::AllWindows()) w->deleteLater();
-        QTest::qWait(30);
-        app.reset();
-    }
-    std::unique_ptr<shell::App> app;
 };
