@@ -46,7 +46,7 @@ bool writeAll(int fd, const char* p, qsizetype n) {
 
 QString PreferencesFolder() {
     const QString xdg = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
-    // The base directory specification says to ignore a relative value.
+    // XDG base directories ignore a relative value.
     if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return QDir::cleanPath(xdg);
     QString home = QFile::decodeName(qgetenv("HOME"));
     if (home.isEmpty()) {
