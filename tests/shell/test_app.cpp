@@ -1,10 +1,17 @@
 // The application object: start-up defaults, the end-of-game signal, and the quit sequence that
 // writes the preferences file once, after every window's close request.
 #include "framework/sound.h"
+#include "framework/socket.h"
 #include "framework/window.h"
 #include "shell/app.h"
 #include "shell/menu.h"
+#include "game/ia.h"
+#include "net/serveur.h"
+#include "net/twin.h"
 #include "shell/preferences.h"
+#include "sprites/kxmap.h"
+#include "sprites/resources.h"
+#include "windows/game.h"
 
 #include "app_fixture.h"
 
@@ -24,6 +31,7 @@ class AppTest : public AppFixture {
 protected:
     void SetUp() override {
         QFile::remove(prefsPath());
+        fw::TCPSocket::SetListenAddress(QStringLiteral("127.0.0.1"));
         StartApp();
         app->prefs.reset();  // as before the Open event
     }
@@ -73,25 +81,67 @@ TEST_F(AppTest, StoredValuesWinOverTheDefaults) {
     EXPECT_EQ(app->prefs->GetItem(QStringLiteral("sndAmbiance")).ToString(), QStringLiteral("oui"));
 }
 
+struct StartCase {
+    const char* what;
+    bool atStartup;
+    std::int32_t storedColour;
+    bool hosts;
+    std::int32_t colour;
+};
+
+TEST_F(AppTest, TheStartUpGameFollowsThePreferences) {
+    const StartCase cases[] = {
+        {"default", true, -1, true, -1},
+        {"blue", true, 1, true, 1},
+        {"damaged colour", true, 5, true, -1},
+        {"no game", false, -1, false, 0},
+    };
+    for (const StartCase& c : cases) {
+        StopApp();
+        {
+            Preferences p;
+            p.SetItem(QStringLiteral("newGameAtStartup"), fw::Variant(c.atStartup));
+            p.SetItem(QStringLiteral("newGameStartupColor"), fw::Variant(c.storedColour));
+            p.SetItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
+            ASSERT_TRUE(p.SavePrefs());
+        }
+        StartApp();
+        app->prefs.reset();
+        app->Event_Open();
+        EXPECT_EQ(twin().server, c.hosts) << c.what;
+        EXPECT_EQ(twin().mcol, c.colour) << c.what;
+        EXPECT_EQ(!twin().connectServ->Sockets().empty(), c.hosts) << c.what;
+        EXPECT_FALSE(ia().isVisible()) << c.what;
+        // The computer player joins, and only then the game window opens.
+        EXPECT_EQ(QTest::qWaitFor([] { return fw::Exists<wnd::game>(); }, c.hosts ? 10000 : 300), c.hosts) << c.what;
+        if (c.hosts) {
+            EXPECT_EQ(game().KxGrid->CouleurSelf, c.colour) << c.what;
+        }
+    }
+}
+
 struct EndCase {
     bool endgame;
     std::int32_t type;
     std::int32_t result;
-    int beeps;
+    int beeps, wins, losses;
 };
 
-TEST_F(AppTest, PlayEndOfGameBeepsOnlyWhenAskedTo) {
+TEST_F(AppTest, PlayEndOfGameSignalsOnlyWhenAskedTo) {
     const EndCase cases[] = {
-        {true, 0, 0, 1}, {true, 0, 1, 1}, {true, 0, 2, 0}, {true, 0, -1, 0},
-        {false, 0, 0, 0}, {false, 0, 1, 0}, {true, 1, 0, 0}, {true, 1, 1, 0},
+        {true, 0, 0, 1, 0, 0}, {true, 0, 1, 1, 0, 0}, {true, 0, 2, 0, 0, 0}, {true, 0, -1, 0, 0, 0},
+        {false, 0, 0, 0, 0, 0}, {false, 1, 1, 0, 0, 0}, {true, 1, 0, 0, 1, 0}, {true, 1, 1, 0, 0, 1},
+        {true, 7, 1, 0, 0, 1}, {true, 1, 5, 0, 0, 0},
     };
     app->prefs = std::make_shared<Preferences>();
     for (const EndCase& c : cases) {
         app->prefs->SetItem(QStringLiteral("sndEndgame"), fw::Variant(c.endgame));
         app->prefs->SetItem(QStringLiteral("sndEndgameType"), fw::Variant(c.type));
-        const int before = fw::BeepCount();
+        const int beeps = fw::BeepCount(), wins = winner()->PlayCount(), losses = loser()->PlayCount();
         app->PlayEndOfGame(c.result);
-        EXPECT_EQ(fw::BeepCount() - before, c.beeps) << c.endgame << " " << c.type << " " << c.result;
+        EXPECT_EQ(fw::BeepCount() - beeps, c.beeps) << c.endgame << " " << c.type << " " << c.result;
+        EXPECT_EQ(winner()->PlayCount() - wins, c.wins) << c.endgame << " " << c.type << " " << c.result;
+        EXPECT_EQ(loser()->PlayCount() - losses, c.losses) << c.endgame << " " << c.type << " " << c.result;
     }
 }
 

@@ -19,6 +19,10 @@ TEST(EndShowScore, FormulaByDifficulty) {
         {3, 20, 10, 0, (100 + 30) * 3},
         {0, 100, 7, 5, 0},     // an unknown level multiplies by itself
         {4, 100, 7, 5, (100 + 7 + 5) * 4},
+        // A damaged level saturates instead of overflowing.
+        {2147483647, 2147483647, 2147483647, 2147483647, 2147483647},
+        {-2147483647 - 1, 100, 7, 5, -2147483647 - 1},
+        {2147483647, 0, 0, -2147483647 - 1, -2147483647 - 1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(EndShow::Score(c.difficulty, c.seconds, c.moves, c.strategy), c.score)
