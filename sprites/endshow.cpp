@@ -35,9 +35,10 @@ EndShow::~EndShow() {
 int EndShow::Score(int difficulty, int seconds, int moves, int strategy) {
     const auto [timePoints, movePoints] = Points(difficulty, seconds, moves);
     // A damaged "difficulty" may hold any number: the product must not overflow.
-    const std::int64_t sum = std::int64_t(timePoints) + movePoints + strategy;
-    const std::int64_t score = sum * difficulty;
-    return static_cast<int>(std::clamp<std::int64_t>(score, INT32_MIN, INT32_MAX));
+    // Clamping the sum first changes no result (a sum out of range stays out of range once
+    // multiplied by a non-zero level) and keeps the product within 64 bits.
+    const std::int64_t sum = std::clamp<std::int64_t>(std::int64_t(timePoints) + movePoints + strategy, INT32_MIN, INT32_MAX);
+    return static_cast<int>(std::clamp<std::int64_t>(sum * difficulty, INT32_MIN, INT32_MAX));
 }
 
 std::shared_ptr<fw::Picture> EndShow::BuildPicturedText(const QString& text) {
