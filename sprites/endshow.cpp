@@ -35,9 +35,10 @@ EndShow::~EndShow() {
 int EndShow::Score(int difficulty, int seconds, int moves, int strategy) {
     const auto [timePoints, movePoints] = Points(difficulty, seconds, moves);
     // A damaged "difficulty" may hold any number: the product must not overflow.
-    // Clamping the sum first changes no result (a sum out of range stays out of range once
-    // multiplied by a non-zero level) and keeps the product within 64 bits.
-    const std::int64_t sum = std::clamp<std::int64_t>(std::int64_t(timePoints) + movePoints + strategy, INT32_MIN, INT32_MAX);
+    // Clamping the sum to 32 bits of magnitude changes no result (a sum beyond the 32-bit range
+    // stays beyond it once multiplied by a non-zero level) and keeps the product within 64 bits.
+    constexpr std::int64_t kBound = (std::int64_t(1) << 32) - 1;
+    const std::int64_t sum = std::clamp<std::int64_t>(std::int64_t(timePoints) + movePoints + strategy, -kBound, kBound);
     return static_cast<int>(std::clamp<std::int64_t>(sum * difficulty, INT32_MIN, INT32_MAX));
 }
 

@@ -23,6 +23,7 @@ TEST(EndShowScore, FormulaByDifficulty) {
         {2147483647, 2147483647, 2147483647, 2147483647, 2147483647},
         {-2147483647 - 1, 100, 7, 5, -2147483647 - 1},
         {2147483647, 0, 0, -2147483647 - 1, -2147483647 - 1},
+        {-1, 2147483647, 2147483647, 0, -2147483647 - 1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(EndShow::Score(c.difficulty, c.seconds, c.moves, c.strategy), c.score)
