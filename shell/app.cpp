@@ -2,11 +2,14 @@
 
 #include "framework/guard.h"
 #include "framework/sound.h"
+#include "game/ia.h"
+#include "net/twin.h"
+#include "net/winip.h"
 #include "shell/menu.h"
 #include "shell/preferences.h"
 #include "shell/pref.h"
 #include "shell/scores.h"
-#include "shell/wiring.h"
+#include "sprites/resources.h"
 
 namespace shell {
 
@@ -15,7 +18,7 @@ App::~App() = default;
 
 void App::Event_Open() {
     prefs = std::make_shared<Preferences>();
-    OpenComputerPlayerHidden();
+    ia().SetVisible(false);
     FrameWindow().Maximize();
     prefs->LoadPrefs();
     prefs->FixItem(QStringLiteral("sndAmbiance"), fw::Variant(true));
@@ -30,11 +33,12 @@ void App::Event_Open() {
     AudioBruitage().SetChecked(prefs->GetBooleanItem(QStringLiteral("sndBruitage")));
     AudioMusiqueambiante().SetChecked(prefs->GetBooleanItem(QStringLiteral("sndAmbiance")));
     AudioSonfindepartie().SetChecked(prefs->GetBooleanItem(QStringLiteral("sndEndgame")));
-    ShowHub();
+    twin().Show();
     if (prefs->GetBooleanItem(QStringLiteral("newGameAtStartup"))) {
         // A damaged file must not start a game with a colour nobody can play.
         const std::int32_t colour = prefs->GetIntegerItem(QStringLiteral("newGameStartupColor")) == 1 ? 1 : -1;
-        StartGameAgainstComputer(colour);
+        twin().LaunchServer(colour);
+        fw::Deref(ia().Control<wnd::ComIA>(QStringLiteral("ComIA")), "ComIA").Launch(net::kGamePort, QStringLiteral("127.0.0.1"));
     }
 }
 
@@ -57,20 +61,13 @@ void App::Event_Close() {
     if (prefs) prefs->SavePrefs();
 }
 
-bool App::_JeuNewGame_Action() {
-    ShowNewGameDialog();
-    return false;
-}
+// The new-game dialog and the help and about windows are not in the program yet: their
+// commands answer as they will, and show nothing for now.
+bool App::_JeuNewGame_Action() { return false; }
 
-bool App::_AideAidedeTarvelle4_Action() {
-    ShowHelp();
-    return false;
-}
+bool App::_AideAidedeTarvelle4_Action() { return false; }
 
-bool App::_AppleAproposdeTarvelle4_Action() {
-    ShowAbout();
-    return false;
-}
+bool App::_AppleAproposdeTarvelle4_Action() { return false; }
 
 bool App::_EditionPreferences_Action() {
     pref().Show();
@@ -78,7 +75,7 @@ bool App::_EditionPreferences_Action() {
 }
 
 bool App::_AideAdresseIP_Action() {
-    ShowOwnAddress();
+    WinIP().Show();
     return false;
 }
 
@@ -95,7 +92,7 @@ void App::PlayEndOfGame(std::int32_t result) {
         fw::Beep();
         return;
     }
-    PlayEndSound(result == 0);
+    if (auto sound = result == 0 ? winner() : loser()) sound->Play();
 }
 
 void AddApplicationMenuHandlers(App& app) {

@@ -10,7 +10,6 @@
 #include "net/waitconnect.h"
 #include "netfixture.h"
 #include "peer.h"
-#include "shell/wiring.h"
 #include "sprites/kxmap.h"
 #include "windows/game.h"
 #include "windows/outilcontain.h"
@@ -77,8 +76,10 @@ net::Client& comIA() { return *ia().Control<wnd::ComIA>(QStringLiteral("ComIA"))
 
 // A game against the computer, up to the host's game window in mode "serveur".
 void startAgainstComputer(std::int32_t colour) {
-    shell::OpenComputerPlayerHidden();
-    shell::StartGameAgainstComputer(colour);
+    // As the application's opening does it.
+    ia().SetVisible(false);
+    twin().LaunchServer(colour);
+    comIA().Launch(net::kGamePort, QStringLiteral("127.0.0.1"));
     ASSERT_TRUE(fw::Exists<class wnd::waitconnect>());
     EXPECT_EQ(waitconnect().Status(), QStringLiteral("Attente d'une connexion ..."));
     ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<class wnd::game>() && game().type == QLatin1String("serveur"); }, kWait));
