@@ -149,7 +149,8 @@ TEST(NetFrames, FieldsByCharacterPosition) {
     EXPECT_EQ(ParseLeadingInt(x.argument), 2);
     EXPECT_EQ(ToUtf8(x.from26), "IPLA3#-1");
     // Fields past the end are empty, never out of range.
-    const FrameFields shortOne = SplitFrame(DecodeUtf8("00000900000ISOK"));
+    const std::u32string s = DecodeUtf8("00000900000ISOK");  // the fields view into it
+    const FrameFields shortOne = SplitFrame(s);
     EXPECT_EQ(ToUtf8(shortOne.tag), "ISOK");
     EXPECT_TRUE(shortOne.argument.empty());
     EXPECT_TRUE(shortOne.from26.empty());
