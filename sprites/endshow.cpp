@@ -16,6 +16,19 @@ int Round(double v) { return static_cast<int>(std::lround(v)); }
 
 std::shared_ptr<fw::Picture> Tiny() { return std::make_shared<fw::Picture>(1, 1); }
 
+// A black picture whose mask is all clear: what the caller draws into the mask shows.
+std::shared_ptr<fw::Picture> BlackAndClear(int w, int h) {
+    auto pic = fw::Picture::New(w, h);
+    if (!pic) return nullptr;
+    fw::Graphics& g = pic->Graphics();
+    g.ForeColor = QColor(0, 0, 0);
+    g.FillRect(0, 0, w, h);
+    fw::Graphics& mg = pic->Mask().Graphics();
+    mg.ForeColor = QColor(255, 255, 255);
+    mg.FillRect(0, 0, w, h);
+    return pic;
+}
+
 // Time and move points: what is left below the level's limits, or the raw values at an
 // unknown level.
 std::pair<int, int> Points(int difficulty, int seconds, int moves) {
@@ -48,14 +61,9 @@ std::shared_ptr<fw::Picture> EndShow::BuildPicturedText(const QString& text) {
     sg.TextSize = kTextSize;
     const double w = sg.StringWidth(text);
     const int h = sg.StringHeight(text, static_cast<int>(w * 2));
-    auto pic = fw::Picture::New(Round(w), h);
+    auto pic = BlackAndClear(Round(w), h);
     if (!pic) return Tiny();
-    fw::Graphics& g = pic->Graphics();
-    g.ForeColor = QColor(0, 0, 0);
-    g.FillRect(0, 0, pic->Width(), pic->Height());
     fw::Graphics& mg = pic->Mask().Graphics();
-    mg.ForeColor = QColor(255, 255, 255);
-    mg.FillRect(0, 0, pic->Width(), pic->Height());
     mg.ForeColor = QColor(0, 0, 0);
     mg.TextSize = kTextSize;
     mg.DrawString(text, 0, Round(h - h / 6.0));
@@ -69,14 +77,9 @@ std::shared_ptr<fw::Picture> EndShow::BuildBackPicture(const std::array<std::sha
         w = std::max(w, sp->width());
         s += sp->height();
     }
-    auto pic = fw::Picture::New(w + 20, s + 20);
+    auto pic = BlackAndClear(w + 20, s + 20);
     if (!pic) return Tiny();
-    fw::Graphics& g = pic->Graphics();
-    g.ForeColor = QColor(0, 0, 0);
-    g.FillRect(0, 0, pic->Width(), pic->Height());
     fw::Graphics& mg = pic->Mask().Graphics();
-    mg.ForeColor = QColor(255, 255, 255);
-    mg.FillRect(0, 0, pic->Width(), pic->Height());
     mg.ForeColor = QColor(130, 130, 130);
     mg.FillRoundRect(0, 0, pic->Width(), pic->Height(), 25, 25);
     return pic;
