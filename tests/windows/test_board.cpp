@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include <algorithm>
@@ -132,6 +133,53 @@ TEST_F(BoardTest, AFourInARowEndsTheGameAndLaterPressesSaySo) {
     EXPECT_FALSE(k().AcceptsOpponentMove(1, 1));
     press(QPoint(600, 400));
     EXPECT_EQ(remark(), QStringLiteral("La partie est finie"));
+}
+
+TEST_F(BoardTest, AWinTooLowForTheTopTenIsToldInTheChat) {
+    for (int r = 0; r < 10; ++r) {
+        store().SetItem(QStringLiteral("name_%1").arg(r), fw::Variant(QStringLiteral("As")));
+        store().SetItem(QStringLiteral("score_%1").arg(r), fw::Variant(std::int32_t(1000000)));
+    }
+    launch("serveur");
+    for (int i = 0; i < 3; ++i) exchange(0, 6);
+    dropAt(QPoint(75 + 35, 40));
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(k().EndedGame);
+    OutilContain& panel = *game().moutil();
+    EXPECT_FALSE(panel.IsRecordScoreMode());
+    EXPECT_TRUE(panel.ChatLog().startsWith(QStringLiteral("<Quorril>Bravo, vous avez gagné avec un score de ")));
+    EXPECT_TRUE(panel.ChatLog().endsWith(QStringLiteral(". Mais ça n'est pas sufisant pour entrer dans le Top 10 !") + QChar(13)));
+}
+
+TEST_F(BoardTest, ALostGameShowsTheScoreAndLeavesTheDrawerAlone) {
+    launch("serveur");
+    exchange(1, 5);
+    exchange(2, 5);
+    exchange(1, 5);
+    dropAt(QPoint(75 + 70 * 2 + 35, 40));
+    ASSERT_TRUE(settle());
+    k().PlaceJeton(5, 2, 0, 1);  // the fourth in column 5
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(k().EndedGame);
+    EXPECT_TRUE(game().endGame);
+    EXPECT_FALSE(game().moutil()->IsRecordScoreMode());
+    EXPECT_TRUE(game().moutil()->ChatLog().isEmpty());
+    EXPECT_EQ(game().moutil()->findChild<QLabel*>(QStringLiteral("StaticText3"))->text(),
+              QStringLiteral("Votre adversaire gagne la partie"));
+}
+
+TEST_F(BoardTest, ASecondLaunchRestartsInPlaceAndKeepsTheDrawer) {
+    launch("serveur");
+    game().move(300, 200);
+    QPointer<wnd::Outil_Mac> drawer = game().o_mac;
+    game().Launch(QStringLiteral("client"), 1);
+    EXPECT_EQ(game().geometry().topLeft(), QPoint(3, 45));
+    EXPECT_EQ(game().o_mac, drawer);
+    EXPECT_EQ(game().moutil()->findChild<QLabel*>(QStringLiteral("StaticText1"))->text(), QStringLiteral("Vous êtes client"));
+    // The new-game button keeps the visibility of the first game.
+    EXPECT_FALSE(game().moutil()->findChild<QPushButton*>(QStringLiteral("PushButton1"))->isHidden());
+    EXPECT_EQ(k().CouleurSelf, 1);
+    EXPECT_FALSE(k().GameMain);
 }
 
 TEST_F(BoardTest, ReceivedMovesAreCheckedBeforeTheyArePlayed) {
