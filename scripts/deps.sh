@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
   libavahi-client-dev avahi-daemon dbus
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
