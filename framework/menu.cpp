@@ -100,7 +100,8 @@ MenuBar::MenuBar() = default;
 
 void MenuBar::Install(QMenuBar* bar) {
     if (!bar || bar == installed_) return;
-    const bool first = !installed_ && !watcherInstalled_;
+    // The items' actions are shared by every bar they are put in; they are wired once.
+    const bool first = !wired_;
     installed_ = bar;
     for (MenuItem* top : Children()) {
         QMenu* menu = bar->addMenu(top->Text());
@@ -115,7 +116,7 @@ void MenuBar::Install(QMenuBar* bar) {
     }
     if (first) {
         qApp->installEventFilter(new ShortcutWatcher(this));
-        watcherInstalled_ = true;
+        wired_ = true;
     }
 }
 
@@ -170,7 +171,5 @@ bool MenuBar::dispatch(MenuItem* item) {
     }
     return false;
 }
-
-
 
 }  // namespace fw

@@ -11,7 +11,6 @@
 #include <vector>
 
 class QAction;
-class QMenu;
 
 namespace fw {
 
@@ -73,9 +72,8 @@ public:
 private:
     bool dispatch(MenuItem* item);
     QPointer<QMenuBar> installed_;
-    bool watcherInstalled_ = false;
+    bool wired_ = false;
     bool updating_ = false;
 };
-
 
 }  // namespace fw
