@@ -31,7 +31,7 @@ std::int32_t KxMap::ColumnAt(std::int32_t x) {
     return col <= 6 ? col : -1;
 }
 
-void KxMap::raise(const std::function<void(const QString&)>& event, const QString& text) {
+void KxMap::tell(const std::function<void(const QString&)>& event, const QString& text) {
     if (event) event(text);
 }
 
@@ -65,20 +65,20 @@ void KxMap::NewGame(const QString& type) {
     // A fall or a flight of the previous game must not land in this one.
     if (animTomberInst) animTomberInst->Cancel();
     if (animReturnInst) animReturnInst->Cancel();
-    ++gameSerial_;
+    // A drag begun in the previous game never plays into this one.
     isDragging = false;
     pressed_ = false;
     statCountCoup = 0;
     statCountSecond = 0;
     statCountStrategie = 0;
-    raise(WinChange, QStringLiteral("Personne ne gagne"));
-    raise(InfoChange, QStringLiteral("Aucune"));
+    tell(WinChange, QStringLiteral("Personne ne gagne"));
+    tell(InfoChange, QStringLiteral("Aucune"));
     if (type == QLatin1String("serveur")) {
         GameMain = true;
-        raise(MainChange, QStringLiteral("C'est à vous de jouer"));
+        tell(MainChange, QStringLiteral("C'est à vous de jouer"));
     } else {
         GameMain = false;
-        raise(MainChange, QStringLiteral("C'est à lui de jouer"));
+        tell(MainChange, QStringLiteral("C'est à lui de jouer"));
     }
     if (ListAdv) Unglue(*ListAdv);
     if (ListSelf) Unglue(*ListSelf);
@@ -103,15 +103,15 @@ bool KxMap::Event_MouseDown(int x, int y) {
     if (animating()) return false;
     if (isDragging) return false;
     if (EndedGame) {
-        raise(InfoChange, QStringLiteral("La partie est finie"));
+        tell(InfoChange, QStringLiteral("La partie est finie"));
         return false;
     }
     if (gameMap.IsFullGame()) {
-        raise(InfoChange, QStringLiteral("Match nul"));
+        tell(InfoChange, QStringLiteral("Match nul"));
         return false;
     }
     if (!GameMain) {
-        raise(InfoChange, QStringLiteral("Ce n'est pas à vous de jouer"));
+        tell(InfoChange, QStringLiteral("Ce n'est pas à vous de jouer"));
         return false;
     }
     std::shared_ptr<Jeton> t = ListSelf ? ListSelf->GetActJeton() : nullptr;
@@ -130,16 +130,15 @@ bool KxMap::Event_MouseDown(int x, int y) {
         acty = t->y();
         oldOrder = t->order();
         t->setOrder(kDragOrder);
-        dragSerial_ = gameSerial_;
         pressed_ = true;
         return true;
     }
-    raise(InfoChange, QStringLiteral("Vous devez cliquer sur le pion clair"));
+    tell(InfoChange, QStringLiteral("Vous devez cliquer sur le pion clair"));
     return false;
 }
 
 void KxMap::Event_MouseDrag(int x, int y) {
-    if (!pressed_ || dragSerial_ != gameSerial_) return;
+    if (!pressed_) return;
     std::shared_ptr<Jeton> t = ListSelf ? ListSelf->GetActJeton() : nullptr;
     if (!t) return;
     isDragging = true;
@@ -150,7 +149,7 @@ void KxMap::Event_MouseDrag(int x, int y) {
 
 void KxMap::Event_MouseUp(int x, int y) {
     isDragging = false;
-    if (!pressed_ || dragSerial_ != gameSerial_) return;
+    if (!pressed_) return;
     pressed_ = false;
     std::shared_ptr<Jeton> t = ListSelf ? ListSelf->GetActJeton() : nullptr;
     if (!t) return;
@@ -193,11 +192,11 @@ void KxMap::TomberAnimFinish(int col) {
     gameMap.HaveWinner(found, colour, line);
     if (GameMain) {
         GameMain = false;
-        raise(MainChange, QStringLiteral("C'est à lui de jouer"));
+        tell(MainChange, QStringLiteral("C'est à lui de jouer"));
         SendNetMessage(QStringLiteral("IPLA") + QString::number(col) + QStringLiteral("#") + QString::number(CouleurSelf));
     } else {
         GameMain = true;
-        raise(MainChange, QStringLiteral("C'est à vous de jouer"));
+        tell(MainChange, QStringLiteral("C'est à vous de jouer"));
     }
     if (App().prefs && App().prefs->GetBooleanItem(QStringLiteral("sndBruitage"))) {
         if (auto sound = place_pion()) sound->Play();
@@ -207,13 +206,13 @@ void KxMap::TomberAnimFinish(int col) {
         if (timerStartSecond) timerStartSecond->SetMode(fw::Timer::ModeOff);
         timerStartSecond.reset();
         if (colour == CouleurSelf) {
-            raise(WinChange, QStringLiteral("Vous gagnez la partie"));
+            tell(WinChange, QStringLiteral("Vous gagnez la partie"));
             App().PlayEndOfGame(0);
         } else {
-            raise(WinChange, QStringLiteral("Votre adversaire gagne la partie"));
+            tell(WinChange, QStringLiteral("Votre adversaire gagne la partie"));
             App().PlayEndOfGame(1);
         }
-        raise(InfoChange, QStringLiteral("La partie est finie"));
+        tell(InfoChange, QStringLiteral("La partie est finie"));
         if (statCountStrategie < 0) statCountStrategie = 0;
         if (EndGameReached) EndGameReached(statCountSecond, statCountCoup, statCountStrategie, colour == CouleurSelf);
         fw::Deref(animWinnerInst.data(), "animWinnerInst").Animer(line, this);
@@ -221,7 +220,7 @@ void KxMap::TomberAnimFinish(int col) {
     }
     if (gameMap.IsFullGame()) {
         EndedGame = true;
-        raise(InfoChange, QStringLiteral("La partie est finie, car le plateau est plein"));
+        tell(InfoChange, QStringLiteral("La partie est finie, car le plateau est plein"));
         return;
     }
     if (GameMain) {

@@ -73,11 +73,10 @@ protected:
 private:
     void SendNetMessage(const QString& text);
     void StrategieAnalysis(std::int32_t col);
-    void raise(const std::function<void(const QString&)>& event, const QString& text);
+    // Raises a text event when the window handles it.
+    void tell(const std::function<void(const QString&)>& event, const QString& text);
     bool animating() const;
 
-    // Counts games, so a drag begun in one game never plays into the next.
-    std::uint32_t gameSerial_ = 0;
-    std::uint32_t dragSerial_ = 0;
+    // A press on the lit token answered true: the drag and release that follow are ours.
     bool pressed_ = false;
 };

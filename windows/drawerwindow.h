@@ -25,7 +25,6 @@ public:
 
     std::int32_t CurrentEdge() const;
     bool IsClosed() const { return state_ == StateClosed; }
-    std::int32_t State() const { return state_; }
     void SetLeadingOffset(std::int32_t v);
     std::int32_t LeadingOffset() const { return leading_; }
     void SetTrailingOffset(std::int32_t v);

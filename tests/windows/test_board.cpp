@@ -208,6 +208,20 @@ TEST_F(BoardTest, ANewGameDuringAFallDropsTheOldMove) {
     EXPECT_EQ(k().statCountCoup, 0);
 }
 
+TEST_F(BoardTest, ADragBegunBeforeANewGameDoesNotPlayIntoIt) {
+    launch("serveur");
+    std::shared_ptr<Jeton> t = k().ListSelf->GetActJeton();
+    QTest::mousePress(&k(), Qt::LeftButton, {}, QPoint(t->x() + 35, t->y() + 35));
+    k().NewGame(game().type);
+    const QPoint over(75 + 70 * 3 + 35, 40);
+    QTest::mouseMove(&k(), over);
+    QTest::mouseRelease(&k(), Qt::LeftButton, {}, over);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(k().gameMap.CountJeton(3), 0);
+    EXPECT_TRUE(k().GameMain);
+    EXPECT_TRUE(std::none_of(sent.begin(), sent.end(), [](const QString& m) { return m.startsWith(QLatin1String("IPLA")); }));
+}
+
 TEST_F(BoardTest, TheHiddenWordShowsTheComputerPlayersWindow) {
     launch("serveur");
     ia().SetVisible(false);
