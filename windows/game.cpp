@@ -30,6 +30,15 @@ bool flip(const char* key, fw::MenuItem& item) {
     return now;
 }
 
+// An animator of the window, off, at the shortest period (it ticks once a frame).
+template <class T>
+T* animator(game* owner, const char* name) {
+    auto* a = new T(owner);
+    a->setObjectName(QString::fromLatin1(name));
+    a->SetPeriod(1);
+    return a;
+}
+
 }  // namespace
 
 game::game() {
@@ -40,20 +49,14 @@ game::game() {
 
     KxGrid = new KxMap(this);
     KxGrid->setGeometry(0, 0, 640, 420);
-    animWinnerJeton = new AnimWinner(this);
-    animWinnerJeton->setObjectName(QStringLiteral("animWinnerJeton"));
-    animWinnerJeton->SetPeriod(1);
-    AnimReturnJeton = new AnimReturn(this);
-    AnimReturnJeton->setObjectName(QStringLiteral("AnimReturnJeton"));
-    AnimReturnJeton->SetPeriod(1);
+    animWinnerJeton = animator<AnimWinner>(this, "animWinnerJeton");
+    AnimReturnJeton = animator<AnimReturn>(this, "AnimReturnJeton");
     Drawer = new fw::Timer(this);
     Drawer->setObjectName(QStringLiteral("Drawer"));
     Drawer->onAction = [this] { Drawer_Action(); };
     Drawer->SetPeriod(0);
     Drawer->SetMode(fw::Timer::ModeSingle);
-    AnimTombeJeton = new AnimTomber(this);
-    AnimTombeJeton->setObjectName(QStringLiteral("AnimTombeJeton"));
-    AnimTombeJeton->SetPeriod(1);
+    AnimTombeJeton = animator<AnimTomber>(this, "AnimTombeJeton");
 
     KxGrid->GetAnimatorInstance = [this](AnimWinner*& w, AnimTomber*& f, AnimReturn*& r) { KxGrid_GetAnimatorInstance(w, f, r); };
     KxGrid->InfoChange = [this](const QString& t) { KxGrid_InfoChange(t); };

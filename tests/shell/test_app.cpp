@@ -25,19 +25,17 @@
 
 namespace {
 
-QString prefsPath() { return QDir(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"))).filePath(QStringLiteral("Quorril prefs.")); }
-
 class AppTest : public AppFixture {
 protected:
     void SetUp() override {
-        QFile::remove(prefsPath());
+        QFile::remove(Preferences::FilePath());
         fw::TCPSocket::SetListenAddress(QStringLiteral("127.0.0.1"));
         StartApp();
         app->prefs.reset();  // as before the Open event
     }
     void TearDown() override {
         StopApp();
-        QFile::remove(prefsPath());
+        QFile::remove(Preferences::FilePath());
     }
     // A store as the next run would load it.
     static Preferences reloaded() {
@@ -105,9 +103,7 @@ TEST_F(AppTest, TheStartUpGameFollowsThePreferences) {
             p.SetItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
             ASSERT_TRUE(p.SavePrefs());
         }
-        StartApp();
-        app->prefs.reset();
-        app->Event_Open();
+        OpenApp();
         EXPECT_EQ(twin().server, c.hosts) << c.what;
         EXPECT_EQ(twin().mcol, c.colour) << c.what;
         EXPECT_EQ(!twin().connectServ->Sockets().empty(), c.hosts) << c.what;
@@ -164,7 +160,7 @@ TEST_F(AppTest, QuitClosesHiddenWindowsThenSavesOnce) {
     w->SetVisibleAtOpen(false);
     w->RunOpen();
     ASSERT_FALSE(w->isVisible());
-    ASSERT_FALSE(QFile::exists(prefsPath()));
+    ASSERT_FALSE(QFile::exists(Preferences::FilePath()));
 
     EXPECT_TRUE(app->Quit());
     EXPECT_TRUE(app->IsTerminating);

@@ -24,6 +24,12 @@ protected:
         shell::AddApplicationMenuHandlers(*app);
         app->prefs = std::make_shared<Preferences>();
     }
+    // The application as it opens at start-up: its Open event makes and loads the store.
+    void OpenApp() {
+        StartApp();
+        app->prefs.reset();
+        app->Event_Open();
+    }
     // Windows go as at quit, without their clean-up; pending deletions run before the app goes.
     void StopApp() {
         if (!app) return;

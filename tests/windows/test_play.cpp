@@ -35,19 +35,17 @@
 
 namespace {
 
-QString prefsPath() { return Preferences::FilePath(); }
-
 QString line(const char* name) { return game().moutil()->findChild<QLabel*>(QString::fromLatin1(name))->text(); }
 
 class PlayTest : public AppFixture {
 protected:
     void SetUp() override {
         fw::TCPSocket::SetListenAddress(QStringLiteral("127.0.0.1"));
-        QFile::remove(prefsPath());
+        QFile::remove(Preferences::FilePath());
     }
     void TearDown() override {
         StopApp();
-        QFile::remove(prefsPath());
+        QFile::remove(Preferences::FilePath());
     }
 
     // The preferences file the program finds at start-up.
@@ -60,9 +58,7 @@ protected:
 
     // Starts the program as main() does, without entering the event loop: the tests spin it.
     void start() {
-        StartApp();
-        app->prefs.reset();
-        app->Event_Open();
+        OpenApp();
         // Records every game message the host hands to the relay or receives from it.
         auto previous = twin().connectServ->NewTrame;
         twin().connectServ->NewTrame = [this, previous](std::int32_t f, std::int32_t t, const QString& d, const QString& x) {
