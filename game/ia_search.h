@@ -42,6 +42,8 @@ private:
 
     bool WinsAt(int p, int colour) const;
     std::int32_t Tier(int p, int colour) const;
+    // MinMax at depth 0, kept apart: folding it in as a depth test costs about 3% of
+    // nodes per second in bench_ai.
     std::int32_t MinMaxLeaf(int colour, std::int32_t bound);
 
     std::int8_t cell_[9 * 8];
