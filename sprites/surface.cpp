@@ -34,7 +34,6 @@ void SMSpriteSurface::AddSprite(std::shared_ptr<SMSprite> s) {
 }
 
 void SMSpriteSurface::SetBackdrop(std::shared_ptr<fw::Picture> p) {
-    back_ = p;
     backdrop_ = std::move(p);
     RedrawAll();
 }
@@ -51,8 +50,8 @@ void SMSpriteSurface::Event_Open() {
 void SMSpriteSurface::Event_Paint(fw::Graphics&) {}
 
 void SMSpriteSurface::RedrawAll() {
-    if (!back_) return;
-    Graphics().DrawPicture(*back_, 0, 0);
+    if (!backdrop_) return;
+    Graphics().DrawPicture(*backdrop_, 0, 0);
     for (auto& s : sprites_) s->ForceReload();
     Reload();
 }
@@ -70,21 +69,21 @@ void SMSpriteSurface::ComputeIntersect(const SMSprite* s, std::vector<SMSprite*>
 
 void SMSpriteSurface::Reload() {
     lastDrawn_ = lastErased_ = 0;
-    if (!back_) return;
+    if (!backdrop_) return;
     const std::size_t n = sprites_.size();
     inSet_.assign(n, 0);
-    std::vector<SMSprite*> marked;
+    std::vector<SMSprite*> d;  // the marked sprites first, then those they touch
     for (std::size_t i = 0; i < n; ++i)
         if (sprites_[i]->ShouldReload()) {
-            marked.push_back(sprites_[i].get());
+            d.push_back(sprites_[i].get());
             inSet_[i] = 1;
         }
-    if (marked.empty()) return;
+    if (d.empty()) return;
 
-    std::vector<SMSprite*> d = marked;
-    for (SMSprite* m : marked) {
-        ComputeIntersect(m, d, true);
-        ComputeIntersect(m, d, false);
+    // By index: the search appends to d.
+    for (std::size_t k = 0, marked = d.size(); k < marked; ++k) {
+        ComputeIntersect(d[k], d, true);
+        ComputeIntersect(d[k], d, false);
     }
     SortByOrder(d, 0, int(d.size()) - 1);
 
@@ -94,7 +93,7 @@ void SMSpriteSurface::Reload() {
         if (!s->image()) continue;
         int lx, ly;
         s->GetLastPosition(lx, ly);
-        g.DrawPicture(*back_, lx, ly, s->width(), s->height(), lx, ly, s->width(), s->height());
+        g.DrawPicture(*backdrop_, lx, ly, s->width(), s->height(), lx, ly, s->width(), s->height());
         ++lastErased_;
     }
     for (SMSprite* s : d) {

@@ -24,7 +24,7 @@ public:
     void RemoveHiddenSprite();
 
     const std::vector<std::shared_ptr<SMSprite>>& Sprites() const { return sprites_; }
-    const std::shared_ptr<fw::Picture>& Back() const { return back_; }
+    const std::shared_ptr<fw::Picture>& Back() const { return backdrop_; }
 
     // The surface's own Open event, for its window; subclasses may override Event_Open.
     std::function<void()> onOpen;
@@ -44,7 +44,6 @@ private:
     void ComputeIntersect(const SMSprite* s, std::vector<SMSprite*>& d, bool useLast);
 
     std::vector<std::shared_ptr<SMSprite>> sprites_;
-    std::shared_ptr<fw::Picture> back_;
     std::vector<char> inSet_;  // scratch of Reload, by index in sprites_
     int lastDrawn_ = 0;
     int lastErased_ = 0;
