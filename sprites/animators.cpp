@@ -18,7 +18,6 @@ FrameAnimator::FrameAnimator(QObject* parent) : fw::Timer(parent) {
 void AnimTomber::Tomber(int startY, int targetY, int col, std::shared_ptr<Jeton> token, SMSpriteSurface* map) {
     if (!token || !map || isRunning_) return;
     ay_ = targetY;
-    dey_ = startY;
     pos_ = col;
     tjet_ = std::move(token);
     tmap_ = map;
@@ -38,15 +37,11 @@ void AnimTomber::Cancel() {
 void AnimTomber::Step() {
     if (!isRunning_) return;
     if (!tmap_) {  // the board went away mid-fall: nobody is left to tell
-        SetMode(ModeOff);
-        isRunning_ = false;
-        tjet_.reset();
+        Cancel();
         return;
     }
     if (willStop_) {
-        SetMode(ModeOff);
-        isRunning_ = false;
-        tjet_.reset();
+        Cancel();
         if (auto* l = dynamic_cast<FallListener*>(tmap_.data())) l->TomberAnimFinish(pos_);
         return;
     }
@@ -59,12 +54,6 @@ void AnimTomber::Step() {
         tmap_->Reload();
         ry_ += kStep;
     }
-}
-
-void AnimReturn::Cancel() {
-    SetMode(ModeOff);
-    isRunning_ = false;
-    jet_.reset();
 }
 
 // ---------------------------------------------------------------- winning line
@@ -120,17 +109,21 @@ double AnimReturn::getangleinterne(int dx, int dy) {
     return 360 - t;
 }
 
+void AnimReturn::Cancel() {
+    SetMode(ModeOff);
+    isRunning_ = false;
+    jet_.reset();
+}
+
 void AnimReturn::MoveFrom(int homeX, int homeY, int startX, int startY, std::shared_ptr<Jeton> token,
                           SMSpriteSurface* map) {
     if (!token || !map || isRunning_) return;
-    dex_ = startX;
-    dey_ = startY;
     frx_ = homeX;
     fry_ = homeY;
     jet_ = std::move(token);
     tmap_ = map;
-    rd_ = getangleinterne(dex_ - frx_, fry_ - dey_) * kPi / 180;
-    re_ = std::sqrt(double(frx_ - dex_) * (frx_ - dex_) + double(fry_ - dey_) * (fry_ - dey_));
+    rd_ = getangleinterne(startX - frx_, fry_ - startY) * kPi / 180;
+    re_ = std::sqrt(double(frx_ - startX) * (frx_ - startX) + double(fry_ - startY) * (fry_ - startY));
     isRunning_ = true;
     SetMode(ModeMultiple);
 }
@@ -138,18 +131,14 @@ void AnimReturn::MoveFrom(int homeX, int homeY, int startX, int startY, std::sha
 void AnimReturn::Step() {
     if (!isRunning_) return;
     if (!tmap_) {
-        SetMode(ModeOff);
-        isRunning_ = false;
-        jet_.reset();
+        Cancel();
         return;
     }
     if (re_ <= 0) {
         jet_->setX(frx_);
         jet_->setY(fry_);
         tmap_->Reload();
-        SetMode(ModeOff);
-        isRunning_ = false;
-        jet_.reset();
+        Cancel();
         return;
     }
     jet_->setX(Round(frx_ + re_ * std::cos(rd_)));

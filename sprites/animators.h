@@ -50,7 +50,6 @@ public:
 
 private:
     int ay_ = 0;
-    int dey_ = 0;
     int pos_ = 0;
     std::shared_ptr<Jeton> tjet_;
     QPointer<SMSpriteSurface> tmap_;
@@ -96,8 +95,6 @@ public:
     static double getangleinterne(int dx, int dy);
 
 private:
-    int dex_ = 0;
-    int dey_ = 0;
     int frx_ = 0;
     int fry_ = 0;
     std::shared_ptr<Jeton> jet_;
