@@ -6,9 +6,6 @@ namespace quorril::game {
 
 namespace {
 
-constexpr std::int32_t kWin = 30000;
-constexpr std::int32_t kStart = -32000;
-
 // Index steps: a column is 8 cells, a row 1; rows grow downwards.
 constexpr int kRight = 8;
 constexpr int kDown = 1;
@@ -80,11 +77,7 @@ std::int32_t SearchBoard::Tier(int p, int colour) const {
     line(kDown, 0, false);
     line(kUpRight, -kUpRight, true);
     line(kUpLeft, -kUpLeft, true);
-    if (!flag) return 0;
-    if (best >= 4) return 5000;
-    if (best == 3) return 500;
-    if (best == 2) return 50;
-    return 0;
+    return LineTier(best, flag);
 }
 
 std::int32_t SearchBoard::Evaluate(int colour) const {
@@ -99,14 +92,14 @@ std::int32_t SearchBoard::Evaluate(int colour) const {
 }
 
 std::int32_t SearchBoard::MinMaxLeaf(int colour, std::int32_t bound) {
-    std::int32_t best = kStart;
+    std::int32_t best = kSearchStart;
     bool any = false;
     for (int c = 0; c < 7; ++c) {
         if (height_[c] >= 6) continue;
         any = true;
         ++nodes;
         const int p = Landing(c);
-        if (WinsAt(p, colour)) return kWin;
+        if (WinsAt(p, colour)) return kSearchWin;
         Place(c, colour);
         const std::int32_t val = Evaluate(colour);
         Remove(c);
@@ -121,14 +114,14 @@ std::int32_t SearchBoard::MinMaxLeaf(int colour, std::int32_t bound) {
 
 std::int32_t SearchBoard::MinMax(int colour, int depth, std::int32_t bound) {
     if (depth <= 0) return MinMaxLeaf(colour, bound);
-    std::int32_t best = kStart;
+    std::int32_t best = kSearchStart;
     bool any = false;
     for (int c = 0; c < 7; ++c) {
         if (height_[c] >= 6) continue;
         any = true;
         ++nodes;
         const int p = Landing(c);
-        if (WinsAt(p, colour)) return kWin;
+        if (WinsAt(p, colour)) return kSearchWin;
         Place(c, colour);
         const std::int32_t val = -MinMax(-colour, depth - 1, -best);
         Remove(c);

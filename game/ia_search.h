@@ -11,6 +11,19 @@
 
 namespace quorril::game {
 
+// Shared by this search and the scratch-board one, which must give the same values.
+inline constexpr std::int32_t kSearchWin = 30000;
+inline constexpr std::int32_t kSearchStart = -32000;
+
+// The evaluation score of a line of n tokens: nothing unless one of its ends is open.
+constexpr std::int32_t LineTier(int n, bool open) {
+    if (!open) return 0;
+    if (n >= 4) return 5000;
+    if (n == 3) return 500;
+    if (n == 2) return 50;
+    return 0;
+}
+
 class SearchBoard {
 public:
     // Whether the compact search reproduces the scratch-board search on this position.

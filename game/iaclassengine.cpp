@@ -19,19 +19,9 @@ double DefaultRandom() {
 
 namespace {
 
-constexpr std::int32_t kStart = -32000;
-constexpr std::int32_t kWin = 30000;
 constexpr std::int32_t kRootDepth = 3;
 
 std::string Num(std::int32_t v) { return std::to_string(v); }
-
-std::int32_t TierOf(std::int32_t n, bool open) {
-    if (!open) return 0;
-    if (n >= 4) return 5000;
-    if (n == 3) return 500;
-    if (n == 2) return 50;
-    return 0;
-}
 
 // Colours are negated throughout the search; keep that defined for any value a caller sets.
 std::int32_t Negatable(std::int32_t colour) {
@@ -262,13 +252,13 @@ std::int32_t IAClassEngine::ValeurPosition(KxMapGest& board, std::int32_t colour
         if (board.PlaceJeton(c, colour)) {
             bool open = false;
             const std::int32_t n = board.GetMaxJetonInPlace(c, colour, open);
-            score += TierOf(n, open);
+            score += quorril::game::LineTier(n, open);
             board.RemoveJeton(c);
         }
         if (board.PlaceJeton(c, -colour)) {
             bool open = false;
             const std::int32_t n = board.GetMaxJetonInPlace(c, -colour, open);
-            score -= TierOf(n, open);
+            score -= quorril::game::LineTier(n, open);
             board.RemoveJeton(c);
         }
     }
@@ -276,7 +266,7 @@ std::int32_t IAClassEngine::ValeurPosition(KxMapGest& board, std::int32_t colour
 }
 
 std::int32_t IAClassEngine::Min_Max(KxMapGest& board, std::int32_t colour, std::int32_t depth, std::int32_t bound) {
-    std::int32_t best = kStart;
+    std::int32_t best = quorril::game::kSearchStart;
     bool any = false;
     for (std::int32_t c = 0; c <= 6; ++c) {
         if (board.IsFullColumn(c)) continue;
@@ -284,7 +274,7 @@ std::int32_t IAClassEngine::Min_Max(KxMapGest& board, std::int32_t colour, std::
         board.PlaceJeton(c, colour);
         if (board.HaveWinner(colour)) {
             board.RemoveJeton(c);
-            return kWin;
+            return quorril::game::kSearchWin;
         }
         const std::int32_t val =
             depth <= 0 ? ValeurPosition(board, colour) : -Min_Max(board, -colour, depth - 1, -best);
@@ -306,7 +296,7 @@ void IAClassEngine::IA_Level3() {
 
     if (WinOrBlock()) return;
 
-    std::int32_t best = kStart;
+    std::int32_t best = quorril::game::kSearchStart;
     std::int32_t chosen = 0;
     // Ties go to the coin: the column found first stays when the draw is below one half.
     auto consider = [&](std::int32_t c, std::int32_t v) {
