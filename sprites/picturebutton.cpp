@@ -4,10 +4,13 @@
 
 namespace {
 
-// A look: the source unscaled (cut to the size of the plain source) with the plain mask.
-std::shared_ptr<fw::Picture> MakeLook(const fw::Picture& src, const fw::Picture& shape) {
+// A look: the source unscaled (cut to the size of the plain source) with the plain mask,
+// and the overlay drawn over it when there is one.
+std::shared_ptr<fw::Picture> MakeLook(const fw::Picture& src, const fw::Picture& shape,
+                                      const fw::Picture* overlay = nullptr) {
     auto pic = std::make_shared<fw::Picture>(shape.Width(), shape.Height());
     pic->Graphics().DrawPicture(src, 0, 0);
+    if (overlay) pic->Graphics().DrawPicture(*overlay, 0, 0);
     if (const fw::Picture* m = shape.MaskIfAny()) pic->Mask().Graphics().DrawPicture(*m, 0, 0);
     return pic;
 }
@@ -32,18 +35,14 @@ void PictureButton::Event_Open() {
     auto s1 = onInitSelPicture ? onInitSelPicture() : nullptr;
     if (!s1) s1 = s0;
     const int w = s0->Width(), h = s0->Height();
-    p_ = MakeLook(*s0, *s0);
-    pr_ = MakeLook(*s1, *s0);
     const auto black = Overlay(w, h, QColor(0, 0, 0));
     const auto white = Overlay(w, h, QColor(255, 255, 255));
-    pOn_ = MakeLook(*s0, *s0);
-    pOn_->Graphics().DrawPicture(*white, 0, 0);
-    pPush_ = MakeLook(*s0, *s0);
-    pPush_->Graphics().DrawPicture(*black, 0, 0);
-    pOnr_ = MakeLook(*s1, *s0);
-    pOnr_->Graphics().DrawPicture(*white, 0, 0);
-    pPushr_ = MakeLook(*s1, *s0);
-    pPushr_->Graphics().DrawPicture(*black, 0, 0);
+    p_ = MakeLook(*s0, *s0);
+    pOn_ = MakeLook(*s0, *s0, white.get());
+    pPush_ = MakeLook(*s0, *s0, black.get());
+    pr_ = MakeLook(*s1, *s0);
+    pOnr_ = MakeLook(*s1, *s0, white.get());
+    pPushr_ = MakeLook(*s1, *s0, black.get());
     mon_ = false;
     SetBackdrop(p_);
 }
@@ -56,6 +55,10 @@ std::shared_ptr<fw::Picture> PictureButton::LookPicture(Look look, bool selected
     }
 }
 
+void PictureButton::Show(Look look) {
+    if (auto pic = LookPicture(look, selected_)) SetBackdrop(pic);
+}
+
 void PictureButton::ShowUnlessShown(Look look) {
     auto pic = LookPicture(look, selected_);
     if (pic && pic != Backdrop()) SetBackdrop(pic);
@@ -63,7 +66,7 @@ void PictureButton::ShowUnlessShown(Look look) {
 
 void PictureButton::SetActive(bool b) {
     selected_ = b;
-    if (auto pic = LookPicture(mon_ ? Hover : Normal, selected_)) SetBackdrop(pic);
+    Show(mon_ ? Hover : Normal);
 }
 
 bool PictureButton::IsOn(int x, int y) const {
@@ -92,10 +95,10 @@ void PictureButton::Event_MouseDrag(int x, int y) {
 void PictureButton::Event_MouseUp(int x, int y) {
     if (IsOn(x, y)) {
         mon_ = true;
-        if (auto pic = LookPicture(Hover, selected_)) SetBackdrop(pic);
+        Show(Hover);
         if (onAction) onAction();
     } else {
-        if (auto pic = LookPicture(Normal, selected_)) SetBackdrop(pic);
+        Show(Normal);
     }
 }
 
@@ -103,14 +106,14 @@ void PictureButton::Event_MouseMove(int x, int y) {
     const bool on = IsOn(x, y);
     if (on && !mon_) {
         mon_ = true;
-        if (auto pic = LookPicture(Hover, selected_)) SetBackdrop(pic);
+        Show(Hover);
     } else if (!on && mon_) {
         mon_ = false;
-        if (auto pic = LookPicture(Normal, selected_)) SetBackdrop(pic);
+        Show(Normal);
     }
 }
 
 void PictureButton::Event_MouseExit() {
-    if (auto pic = LookPicture(Normal, selected_)) SetBackdrop(pic);
+    Show(Normal);
     mon_ = false;
 }

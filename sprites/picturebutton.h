@@ -44,6 +44,8 @@ protected:
     void Event_MouseExit() override;
 
 private:
+    // Makes the look of the current selection the backdrop; the second skips it when shown.
+    void Show(Look look);
     void ShowUnlessShown(Look look);
 
     std::shared_ptr<fw::Picture> p_, pOn_, pPush_;
