@@ -3,6 +3,7 @@
 #include "framework/graphics.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -70,9 +71,9 @@ std::shared_ptr<fw::Picture> EndShow::BuildPicturedText(const QString& text) {
     return pic;
 }
 
-std::shared_ptr<fw::Picture> EndShow::BuildBackPicture(const std::array<std::shared_ptr<SMSprite>, 5>& slots) {
+std::shared_ptr<fw::Picture> EndShow::BuildBackPicture(const std::vector<std::shared_ptr<SMSprite>>& lines) {
     int w = 0, s = 0;
-    for (const auto& sp : slots) {
+    for (const auto& sp : lines) {
         if (!sp || !sp->image()) continue;
         w = std::max(w, sp->width());
         s += sp->height();
@@ -90,33 +91,31 @@ int EndShow::Start(int difficulty, int seconds, int moves, int strategy, bool wo
     if (!smss_ || animator_) return score;  // nothing to show on, or already shown
 
     const auto [timePoints, movePoints] = Points(difficulty, seconds, moves);
-    std::array<QString, 3> texts;
+    std::array<QString, 3> texts;  // an empty one gives no line
     if (won) {
         texts = {QStringLiteral("Coup : %1").arg(movePoints), QStringLiteral("Stratégie : %1").arg(strategy),
                  QStringLiteral("Temps : %1").arg(timePoints)};
     } else {
         texts = {QStringLiteral("Vous avez perdu !"), QString(), QString()};
     }
+    rSprites_.clear();
     for (int i = 0; i < 3; ++i) {
         if (texts[i].isEmpty()) continue;
         auto sp = std::make_shared<SMSprite>();
         sp->setImage(BuildPicturedText(texts[i]));
         sp->setY(-sp->height());
         sp->setOrder(kPanelOrder + 1 + i);
-        sprites_[i] = std::move(sp);
+        rSprites_.push_back(std::move(sp));
     }
 
     spriteBack_ = std::make_shared<SMSprite>();
-    spriteBack_->setImage(BuildBackPicture(sprites_));
+    spriteBack_->setImage(BuildBackPicture(rSprites_));
     spriteBack_->setX(Round((smss_->width() - spriteBack_->width()) / 2.0));
     spriteBack_->setY(-spriteBack_->height());
     spriteBack_->setOrder(kPanelOrder);
 
-    rSprites_.clear();
-    for (const auto& sp : sprites_) {
-        if (!sp) continue;
+    for (const auto& sp : rSprites_) {
         smss_->AddSprite(sp);
-        rSprites_.push_back(sp);
         sp->setX(spriteBack_->x() + 10);
     }
     smss_->AddSprite(spriteBack_);
@@ -152,10 +151,7 @@ void EndShow::TimerAction(InnerTimer& timer) {
 void EndShow::Stop() {
     if (animator_) animator_->SetMode(fw::Timer::ModeOff);
     if (spriteBack_) spriteBack_->setHidded(true);
-    for (auto& sp : sprites_) {
-        if (sp) sp->setHidded(true);
-        sp.reset();
-    }
+    for (const auto& sp : rSprites_) sp->setHidded(true);
     rSprites_.clear();
     if (smss_) {
         smss_->Reload();

@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <QString>
 
-#include <array>
 #include <memory>
 #include <vector>
 
@@ -38,13 +37,12 @@ public:
     double Phase() const { return time_; }
 
     static std::shared_ptr<fw::Picture> BuildPicturedText(const QString& text);
-    static std::shared_ptr<fw::Picture> BuildBackPicture(const std::array<std::shared_ptr<SMSprite>, 5>& slots);
+    static std::shared_ptr<fw::Picture> BuildBackPicture(const std::vector<std::shared_ptr<SMSprite>>& lines);
 
 private:
     QPointer<SMSpriteSurface> smss_;
     double time_ = 0;
     std::unique_ptr<InnerTimer> animator_;
     std::shared_ptr<SMSprite> spriteBack_;
-    std::array<std::shared_ptr<SMSprite>, 5> sprites_;
     std::vector<std::shared_ptr<SMSprite>> rSprites_;
 };
