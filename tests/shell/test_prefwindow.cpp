@@ -29,9 +29,6 @@ protected:
         QFile::remove(Preferences::FilePath());
         StartApp();
     }
-    void TearDown() override {
-        StopApp();
-    }
     void defaults() {
         store().FixItem(QStringLiteral("sndEndgameType"), Variant(1));
         store().FixItem(QStringLiteral("iaMessage"), Variant(true));

@@ -43,6 +43,13 @@ protected:
         }
         return scores();
     }
+    // Closes s for good, as at quit, and empties the store, so that the next case opens afresh.
+    void discard(wnd::scores& s) {
+        app->IsTerminating = true;
+        s.Close();
+        app->IsTerminating = false;
+        app->prefs = std::make_shared<Preferences>();
+    }
     static Table table(const wnd::scores& s) {
         Table t;
         for (int i = 0; i < wnd::scores::kRanks; ++i) t.emplace_back(s.namesArray[i], s.scoresArray[i]);
@@ -111,10 +118,7 @@ TEST_F(Scores, IsInTopTenNeedsAStrictlyLowerEntry) {
     for (const Case& c : cases) {
         wnd::scores& s = openWith(c.t);
         EXPECT_EQ(s.isInTopTen(c.score), c.in) << c.score;
-        app->IsTerminating = true;
-        s.Close();
-        app->IsTerminating = false;
-        app->prefs = std::make_shared<Preferences>();
+        discard(s);
     }
 }
 
@@ -147,10 +151,7 @@ TEST_F(Scores, AddScoreEntersAboveEqualScoresAndKeepsTen) {
             EXPECT_EQ(s.ListText(), textBefore) << c.what;
         }
         EXPECT_FALSE(s.isVisible()) << c.what;
-        app->IsTerminating = true;
-        s.Close();
-        app->IsTerminating = false;
-        app->prefs = std::make_shared<Preferences>();
+        discard(s);
     }
 }
 
@@ -178,10 +179,7 @@ TEST_F(Scores, LinesAreThirtyTwoCharactersOrLongerWithoutDots) {
     for (const Case& c : cases) {
         wnd::scores& s = openWith({{c.name, c.score}});
         EXPECT_EQ(s.ListText().section(QChar(13), 0, 0) + QChar(13), c.expected) << c.name.toStdString();
-        app->IsTerminating = true;
-        s.Close();
-        app->IsTerminating = false;
-        app->prefs = std::make_shared<Preferences>();
+        discard(s);
     }
 }
 
