@@ -21,6 +21,12 @@ QString Lines(QString text) {
     return text;
 }
 
+// Text is laid out from the top left of a box this wide, wrapped only at a positive width.
+double BoxWidth(int wrapWidth) { return wrapWidth > 0 ? wrapWidth : 1e6; }
+int TextFlags(int wrapWidth) {
+    return Qt::AlignLeft | Qt::AlignTop | (wrapWidth > 0 ? int(Qt::TextWordWrap) : 0);
+}
+
 }  // namespace
 
 QString MapFontName(const QString& name) {
@@ -98,15 +104,8 @@ void Graphics::DrawString(const QString& text, int x, int y, int wrapWidth) {
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setFont(f);
     p.setPen(ForeColor);
-    const QString t = Lines(text);
     QRectF bounds;
-    if (wrapWidth > 0) {
-        const QRectF box(x, y - fm.ascent(), wrapWidth, 1e6);
-        p.drawText(box, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, t, &bounds);
-    } else {
-        const QRectF box(x, y - fm.ascent(), 1e6, 1e6);
-        p.drawText(box, Qt::AlignLeft | Qt::AlignTop, t, &bounds);
-    }
+    p.drawText(QRectF(x, y - fm.ascent(), BoxWidth(wrapWidth), 1e6), TextFlags(wrapWidth), Lines(text), &bounds);
     p.end();
     Changed(bounds.toAlignedRect().adjusted(-2, -2, 2, 2));
 }
@@ -120,12 +119,7 @@ double Graphics::StringWidth(const QString& text) const {
 
 int Graphics::StringHeight(const QString& text, int wrapWidth) const {
     const QFontMetricsF fm(Font());
-    const QString t = Lines(text);
-    QRectF r;
-    if (wrapWidth > 0)
-        r = fm.boundingRect(QRectF(0, 0, wrapWidth, 1e6), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, t);
-    else
-        r = fm.boundingRect(QRectF(0, 0, 1e6, 1e6), Qt::AlignLeft | Qt::AlignTop, t);
+    const QRectF r = fm.boundingRect(QRectF(0, 0, BoxWidth(wrapWidth), 1e6), TextFlags(wrapWidth), Lines(text));
     return static_cast<int>(std::ceil(r.height()));
 }
 
