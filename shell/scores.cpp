@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 
+#include <algorithm>
 #include <utility>
 
 namespace wnd {
@@ -135,14 +136,11 @@ void scores::SortScores() {
 void scores::AddScore(const QString& name, std::int32_t score) {
     if (!isInTopTen(score)) return;
     SortScores();
-    int k = kRanks - 1;
-    while (k >= 0 && scoresArray[k] <= score) --k;
-    if (k == kRanks - 1) return;
-    const int p = k + 1;
-    for (int m = kRanks - 2; m >= p; --m) {
-        namesArray[m + 1] = namesArray[m];
-        scoresArray[m + 1] = scoresArray[m];
-    }
+    // Sorted, the last entry is below score (isInTopTen); the new pair goes above every equal score.
+    int p = kRanks - 1;
+    while (p > 0 && scoresArray[p - 1] <= score) --p;
+    std::move_backward(namesArray.begin() + p, namesArray.end() - 1, namesArray.end());
+    std::copy_backward(scoresArray.begin() + p, scoresArray.end() - 1, scoresArray.end());
     namesArray[p] = name;
     scoresArray[p] = score;
     ReloadScore();
