@@ -112,20 +112,24 @@ std::size_t IAClassEngine::PickIndex(std::size_t n) {
     return i < n ? i : n - 1;
 }
 
-bool IAClassEngine::WinOrBlock() {
+bool IAClassEngine::WinOrBlock(bool trace) {
     KxMapGest scratch;
     std::int32_t column = 0;
 
+    if (trace) b_Debug("Begin Etape 1");
     scratch.CopyFrom(GridM);
     if (scratch.CanGamerWin(CouleurIA, column)) {
         GiveMyJeton(column);
+        if (trace) b_Debug("Etape 1, give jeton in " + Num(column));
         SendMessage("gagne");
         return true;
     }
 
+    if (trace) b_Debug("Begin Etape 2");
     scratch.CopyFrom(GridM);
     if (scratch.CanGamerWin(CouleurServeur, column)) {
         GiveMyJeton(column);
+        if (trace) b_Debug("Etape 2, give jeton in " + Num(column));
         scratch.PlaceJeton(column, CouleurIA);
         if (!scratch.CanGamerWin(CouleurServeur)) SendMessage("evite");
         return true;
@@ -134,7 +138,7 @@ bool IAClassEngine::WinOrBlock() {
 }
 
 void IAClassEngine::IA_Level1() {
-    if (WinOrBlock()) return;
+    if (WinOrBlock(false)) return;
 
     std::vector<std::int32_t> free;
     for (std::int32_t c = 0; c <= 6; ++c) {
@@ -165,27 +169,9 @@ std::int32_t IAClassEngine::GetMaxKeyIAPos(std::vector<KeyIA>& list) {
 
 void IAClassEngine::IA_Level2() {
     KxMapGest scratch;
-    std::int32_t column = 0;
     b_Clean();
 
-    b_Debug("Begin Etape 1");
-    scratch.CopyFrom(GridM);
-    if (scratch.CanGamerWin(CouleurIA, column)) {
-        GiveMyJeton(column);
-        b_Debug("Etape 1, give jeton in " + Num(column));
-        SendMessage("gagne");
-        return;
-    }
-
-    b_Debug("Begin Etape 2");
-    scratch.CopyFrom(GridM);
-    if (scratch.CanGamerWin(CouleurServeur, column)) {
-        GiveMyJeton(column);
-        b_Debug("Etape 2, give jeton in " + Num(column));
-        scratch.PlaceJeton(column, CouleurIA);
-        if (!scratch.CanGamerWin(CouleurServeur)) SendMessage("evite");
-        return;
-    }
+    if (WinOrBlock(true)) return;
 
     b_Debug("Begin Etape 3");
     scratch.CopyFrom(GridM);
@@ -294,7 +280,7 @@ void IAClassEngine::IA_Level3() {
     rootValues_.fill(kNotSearched);
     searchNodes_ = 0;
 
-    if (WinOrBlock()) return;
+    if (WinOrBlock(false)) return;
 
     std::int32_t best = quorril::game::kSearchStart;
     std::int32_t chosen = 0;

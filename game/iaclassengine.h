@@ -103,8 +103,9 @@ private:
     static std::string b2s(bool value) { return value ? "true" : "false"; }
     void SendMessage(const std::string& kind);
 
-    // Takes a win at once, else blocks the opponent's; true when a move was made.
-    bool WinOrBlock();
+    // Takes a win at once, else blocks the opponent's; true when a move was made. trace logs
+    // the two steps as level 2's first stages.
+    bool WinOrBlock(bool trace);
     void IA_Level1();
     void IA_Level2();
     void IA_Level3();
