@@ -19,45 +19,31 @@ QByteArray keyBytes(const QString& key) { return key.toUtf8(); }
 // A value read, a code with no value (the key is dropped), or a record cut by the end.
 enum class ReadResult { Value, NoValue, Cut };
 
+// A number read by read, stored as the value As makes of it.
+template <class As, class T>
+ReadResult readNumber(fw::BinaryReader& in, bool (fw::BinaryReader::*read)(T&), fw::Variant& out) {
+    T v{};
+    if (!(in.*read)(v)) return ReadResult::Cut;
+    out = fw::Variant(As{v});
+    return ReadResult::Value;
+}
+
 ReadResult readValue(fw::BinaryReader& in, std::int8_t code, fw::Variant& out) {
+    using R = fw::BinaryReader;
     switch (code) {
-    case 2: {
-        std::int32_t v;
-        if (!in.ReadInt32(v)) return ReadResult::Cut;
-        out = fw::Variant(v);
-        return ReadResult::Value;
-    }
-    case 3: {
+    case 2:
+        return readNumber<std::int32_t>(in, &R::ReadInt32, out);
+    case 3:
         // Only the low 32 bits are in the file.
-        std::int32_t v;
-        if (!in.ReadInt32(v)) return ReadResult::Cut;
-        out = fw::Variant(static_cast<std::int64_t>(v));
-        return ReadResult::Value;
-    }
-    case 4: {
-        float v;
-        if (!in.ReadSingle(v)) return ReadResult::Cut;
-        out = fw::Variant(v);
-        return ReadResult::Value;
-    }
-    case 5: {
-        double v;
-        if (!in.ReadDouble(v)) return ReadResult::Cut;
-        out = fw::Variant(v);
-        return ReadResult::Value;
-    }
-    case 6: {
-        std::int64_t v;
-        if (!in.ReadInt64(v)) return ReadResult::Cut;
-        out = fw::Variant(fw::Currency{v});
-        return ReadResult::Value;
-    }
-    case 7: {
-        double v;
-        if (!in.ReadDouble(v)) return ReadResult::Cut;
-        out = fw::Variant(fw::Date{v});
-        return ReadResult::Value;
-    }
+        return readNumber<std::int64_t>(in, &R::ReadInt32, out);
+    case 4:
+        return readNumber<float>(in, &R::ReadSingle, out);
+    case 5:
+        return readNumber<double>(in, &R::ReadDouble, out);
+    case 6:
+        return readNumber<fw::Currency>(in, &R::ReadInt64, out);
+    case 7:
+        return readNumber<fw::Date>(in, &R::ReadDouble, out);
     case 8: {
         std::int32_t n;
         QByteArray bytes;
@@ -97,8 +83,8 @@ void writeValue(fw::BinaryWriter& out, const fw::Variant& v) {
         out.WriteInt32(v.ToInt32());
         break;
     case Kind::Int64:
-        // The record holds the low 32 bits only.
-        out.WriteInt32(static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(v.ToInt64()))));
+        // The record holds the low 32 bits only (the conversion is modular).
+        out.WriteInt32(static_cast<std::int32_t>(v.ToInt64()));
         break;
     case Kind::Single:
         out.WriteSingle(v.SingleValue());
