@@ -12,7 +12,6 @@ class BinaryReader {
 public:
     explicit BinaryReader(QByteArray data) : data_(std::move(data)) {}
 
-    qsizetype Position() const { return pos_; }
     qsizetype BytesLeft() const { return data_.size() - pos_; }
     bool AtEnd() const { return pos_ >= data_.size(); }
 

@@ -40,8 +40,7 @@ std::int64_t leadingNumber(const QString& s) {
     return v == kMin ? std::numeric_limits<std::int64_t>::max() : -v;
 }
 
-}  // namespace
-
+// Saturating conversions shared by the kinds (NaN gives 0).
 std::int32_t SaturateToInt32(double v) {
     if (std::isnan(v)) return 0;
     if (v >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
@@ -63,24 +62,13 @@ std::int32_t SaturateToInt32(std::int64_t v) {
     return static_cast<std::int32_t>(v);
 }
 
+}  // namespace
+
 Variant Variant::FromObject(std::shared_ptr<void> object) {
     Variant v;
     v.kind_ = Kind::Object;
     v.object_ = std::move(object);
     return v;
-}
-
-bool Variant::IsNumeric() const {
-    switch (kind_) {
-    case Kind::Int32:
-    case Kind::Int64:
-    case Kind::Single:
-    case Kind::Double:
-    case Kind::Currency:
-        return true;
-    default:
-        return false;
-    }
 }
 
 bool Variant::ToBoolean() const {

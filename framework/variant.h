@@ -91,7 +91,6 @@ public:
     // The type code of the preferences file.
     std::int8_t TypeCode() const { return static_cast<std::int8_t>(kind_); }
     bool IsNil() const { return kind_ == Kind::Nil; }
-    bool IsNumeric() const;
 
     // Total conversions. Reals truncate toward zero and saturate; NaN gives 0. A string gives
     // its leading decimal number (after blanks, with an optional sign), else 0; "true" is true.
@@ -118,10 +117,5 @@ private:
     QString s_;
     std::shared_ptr<void> object_;
 };
-
-// Saturating conversions shared by the kinds (NaN gives 0).
-std::int32_t SaturateToInt32(double v);
-std::int64_t SaturateToInt64(double v);
-std::int32_t SaturateToInt32(std::int64_t v);
 
 }  // namespace fw
