@@ -1,5 +1,6 @@
 #include "shell/scores.h"
 
+#include "framework/graphics.h"
 #include "framework/guard.h"
 #include "shell/app.h"
 #include "shell/menu.h"
@@ -18,12 +19,13 @@ namespace {
 const QString kNobody = QStringLiteral("Nobody");
 constexpr std::int32_t kNoScore = -1;
 
-// Pixel sizes: the window was designed at 72 dpi. "Monaco" is DejaVu Sans Mono here.
+// The design's font (by its design name, mapped to the one here) at a pixel size: the window was
+// designed at 72 dpi.
 QFont makeFont(const char* family, int pixels, bool bold) {
-    QFont f(QString::fromLatin1(family));
+    QFont f(fw::MapFontName(QString::fromLatin1(family)));
     f.setPixelSize(pixels);
     f.setBold(bold);
-    if (QByteArray(family).contains("Mono")) f.setStyleHint(QFont::Monospace);
+    if (f.family().contains(QLatin1String("Mono"))) f.setStyleHint(QFont::Monospace);
     return f;
 }
 
@@ -33,7 +35,7 @@ QLabel* heading(QWidget* parent, const char* name, const QString& text, int left
     auto* l = new QLabel(parent);
     l->setObjectName(QString::fromLatin1(name));
     l->setTextFormat(Qt::PlainText);
-    l->setFont(makeFont("DejaVu Sans", 25, true));
+    l->setFont(makeFont("System", 25, true));
     l->setText(text);
     l->setAlignment(align | Qt::AlignVCenter);
     const int needed = QFontMetrics(l->font()).horizontalAdvance(text) + 2;
@@ -68,7 +70,7 @@ scores::scores() {
     StaticText1 = new QLabel(this);
     StaticText1->setObjectName(QStringLiteral("StaticText1"));
     StaticText1->setTextFormat(Qt::PlainText);
-    StaticText1->setFont(makeFont("DejaVu Sans Mono", 25, false));
+    StaticText1->setFont(makeFont("Monaco", 25, false));
     StaticText1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     StaticText1->setStyleSheet(QStringLiteral("color: black;"));
     StaticText1->setGeometry(20, 52, 488, 337);
