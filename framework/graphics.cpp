@@ -36,6 +36,15 @@ QString MapFontName(const QString& name) {
     return QStringLiteral("DejaVu Sans");
 }
 
+QFont DesignFont(const QString& name, int pixels, bool bold, bool italic) {
+    QFont f(MapFontName(name));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    f.setItalic(italic);
+    if (f.family().contains(QLatin1String("Mono"))) f.setStyleHint(QFont::Monospace);
+    return f;
+}
+
 Graphics::Graphics(QImage* target, std::function<void(const QRect&)> changed)
     : target_(&Deref(target, "Graphics without a target")), changed_(std::move(changed)) {}
 
@@ -44,10 +53,7 @@ void Graphics::Changed(const QRect& r) const {
 }
 
 QFont Graphics::Font() const {
-    QFont f(MapFontName(TextFont));
-    f.setPixelSize(TextSize > 0 ? TextSize : kDefaultTextSize);
-    f.setBold(Bold);
-    f.setItalic(Italic);
+    QFont f = DesignFont(TextFont, TextSize > 0 ? TextSize : kDefaultTextSize, Bold, Italic);
     f.setStyleStrategy(QFont::PreferAntialias);
     return f;
 }

@@ -16,6 +16,9 @@ class Picture;
 
 // Debian's stand-ins for the font names that program code asks for.
 QString MapFontName(const QString& name);
+// A font by its design name at a pixel size: the windows were designed at 72 dpi, where points
+// were pixels.
+QFont DesignFont(const QString& name, int pixels, bool bold = false, bool italic = false);
 
 class Graphics {
 public:

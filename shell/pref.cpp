@@ -1,5 +1,6 @@
 #include "shell/pref.h"
 
+#include "framework/graphics.h"
 #include "framework/guard.h"
 #include "shell/app.h"
 #include "shell/preferences.h"
@@ -13,13 +14,8 @@ namespace wnd {
 
 namespace {
 
-// The system font at a pixel size (the window was designed at 72 dpi, so points were pixels).
 QFont systemFont(int pixels, bool bold = false, bool italic = false) {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    f.setItalic(italic);
-    return f;
+    return fw::DesignFont(QStringLiteral("System"), pixels, bold, italic);
 }
 
 template <class T>
@@ -38,7 +34,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int left, 
     return l;
 }
 
-Preferences& store() { return fw::Deref(App().prefs.get(), "App.prefs"); }
+Preferences& store() { return App().Prefs(); }
 
 }  // namespace
 

@@ -19,15 +19,7 @@ namespace {
 const QString kNobody = QStringLiteral("Nobody");
 constexpr std::int32_t kNoScore = -1;
 
-// The design's font (by its design name, mapped to the one here) at a pixel size: the window was
-// designed at 72 dpi.
-QFont makeFont(const char* family, int pixels, bool bold) {
-    QFont f(fw::MapFontName(QString::fromLatin1(family)));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    if (f.family().contains(QLatin1String("Mono"))) f.setStyleHint(QFont::Monospace);
-    return f;
-}
+QFont makeFont(const char* family, int pixels, bool bold) { return fw::DesignFont(QString::fromLatin1(family), pixels, bold); }
 
 // A heading sized to its design width, widened (away from its alignment edge) when its text is
 // wider in this font, so that it is never cut.
@@ -50,7 +42,7 @@ QLabel* heading(QWidget* parent, const char* name, const QString& text, int left
 // Lengths count characters, not UTF-16 units.
 qsizetype characters(const QString& s) { return s.toUcs4().size(); }
 
-Preferences& store() { return fw::Deref(App().prefs.get(), "App.prefs"); }
+Preferences& store() { return App().Prefs(); }
 
 QString nameKey(int rank) { return QStringLiteral("name_") + QString::number(rank); }
 QString scoreKey(int rank) { return QStringLiteral("score_") + QString::number(rank); }

@@ -1,5 +1,6 @@
 #include "windows/outilcontain.h"
 
+#include "framework/graphics.h"
 #include "framework/guard.h"
 #include "net/twin.h"
 #include "windows/game.h"
@@ -16,12 +17,7 @@ namespace {
 
 const QChar kCR(13);
 
-QFont systemFont(int pixels, bool bold = false) {
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
+QFont systemFont(int pixels, bool bold = false) { return fw::DesignFont(QStringLiteral("System"), pixels, bold); }
 
 QLabel* label(QWidget* parent, const char* name, int x, int y, int w, int h, const QString& text, bool bold = false) {
     auto* l = new QLabel(parent);
