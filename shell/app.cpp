@@ -16,6 +16,8 @@ namespace shell {
 App::App() = default;
 App::~App() = default;
 
+Preferences& App::Prefs() const { return fw::Deref(prefs.get(), "App.prefs"); }
+
 void App::Event_Open() {
     prefs = std::make_shared<Preferences>();
     ia().SetVisible(false);

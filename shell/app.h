@@ -16,6 +16,8 @@ public:
     ~App() override;
 
     std::shared_ptr<Preferences> prefs;  // nil until Event_Open
+    // The store; using it before the Open event raises NilObjectException.
+    Preferences& Prefs() const;
     bool isOpenedGame = false;
     bool IsTerminating = false;
 

@@ -22,7 +22,7 @@ namespace {
 
 // Reads a sound preference, flips it, and shows the new state on its menu item.
 bool flip(const char* key, fw::MenuItem& item) {
-    Preferences& prefs = fw::Deref(App().prefs.get(), "prefs");
+    Preferences& prefs = App().Prefs();
     const QString k = QString::fromLatin1(key);
     const bool now = !prefs.GetBooleanItem(k);
     item.SetChecked(now);
@@ -88,7 +88,7 @@ void game::Launch(const QString& mode, std::int32_t colour) {
     moutil()->SetGameType(type);
     KxGrid->SetMyColor(colour);
     KxGrid->NewGame(type);
-    if (App().prefs && App().prefs->GetBooleanItem(QStringLiteral("sndAmbiance"))) {
+    if (App().Prefs().GetBooleanItem(QStringLiteral("sndAmbiance"))) {
         if (auto music = ambiance()) music->PlayLooping();
     }
 }
@@ -122,7 +122,7 @@ void game::KxGrid_NewGameStarted() {
 void game::KxGrid_EndGameReached(std::int32_t seconds, std::int32_t moves, std::int32_t strategy, bool won) {
     if (endGame) endGame->Stop();
     endGame = std::make_unique<EndShow>(KxGrid);
-    const std::int32_t difficulty = fw::Deref(App().prefs.get(), "prefs").GetItem(QStringLiteral("difficulty")).ToInt32();
+    const std::int32_t difficulty = App().Prefs().GetItem(QStringLiteral("difficulty")).ToInt32();
     const std::int32_t score = endGame->Start(difficulty, seconds, moves, strategy, won);
     if (!won) return;
     if (::scores().isInTopTen(score)) {
