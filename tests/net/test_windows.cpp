@@ -182,7 +182,9 @@ TEST_F(NetWindows, ComputerPlayerAnswersTheHost) {
             else
                 EXPECT_EQ(got[i], want) << s.send;
         }
-        if (s.check) EXPECT_TRUE(s.check()) << s.send;
+        if (s.check) {
+            EXPECT_TRUE(s.check()) << s.send;
+        }
     }
     EXPECT_FALSE(ia().isVisible());
 }

@@ -248,7 +248,9 @@ TEST_F(BoardTest, AudioItemsFlipTheirPreferenceAndMarkWhileTheGameIsInFront) {
             EXPECT_FALSE(shell::TheMenu().Choose(name));
             EXPECT_EQ(app->prefs->GetBooleanItem(key), !before) << it.name;
             EXPECT_EQ(shell::TheMenu().Lookup(name)->Checked(), !before) << it.name;
-            if (key == QLatin1String("sndAmbiance")) EXPECT_EQ(ambiance()->IsLooping(), !before);
+            if (key == QLatin1String("sndAmbiance")) {
+                EXPECT_EQ(ambiance()->IsLooping(), !before);
+            }
         }
     }
 }

@@ -163,7 +163,9 @@ TEST_F(PlayTest, StartUpGameAgainstTheComputerPlayedWithDrags) {
     EXPECT_GE(theirs, ours - 1);
     EXPECT_LE(theirs, ours);
     for (const QString& m : received)
-        if (isMove(m)) EXPECT_TRUE(m.endsWith(QLatin1String("#1"))) << m.toStdString();
+        if (isMove(m)) {
+            EXPECT_TRUE(m.endsWith(QLatin1String("#1"))) << m.toStdString();
+        }
     // The computer at its strongest level wins against a player who fills the left columns.
     EXPECT_EQ(line("StaticText3"), QStringLiteral("Votre adversaire gagne la partie"));
     EXPECT_EQ(line("StaticText7"), QStringLiteral("La partie est finie"));
