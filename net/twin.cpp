@@ -1,5 +1,6 @@
 #include "net/twin.h"
 
+#include "framework/bonjour.h"
 #include "framework/guard.h"
 #include "framework/sound.h"
 #include "framework/timer.h"
@@ -17,23 +18,6 @@
 
 #include <QLabel>
 #include <QMouseEvent>
-
-namespace net {
-
-void Publication::Publishing_Start(const QString& service, const QString& name, const QStringList& txt) {
-    Publishing_Stop();
-    published_ = true;
-    service_ = service;
-    if (onStart) onStart(*this, service, name, txt);
-}
-
-void Publication::Publishing_Stop() {
-    if (!published_) return;
-    published_ = false;
-    if (onStop) onStop(*this);
-}
-
-}  // namespace net
 
 namespace wnd {
 
@@ -96,7 +80,7 @@ twin::twin() {
     credits.setBold(true);
     StaticText2 = label(this, "StaticText2", 41, 70, 303, 34, QStringLiteral("Un jeu de puissance 4 en réseau\nQuorril"), credits);
 
-    Bonjour1 = new net::Publication(this);
+    Bonjour1 = new fw::Bonjour(this);
     Bonjour1->setObjectName(QStringLiteral("Bonjour1"));
 
     connectClt = new net::Client(this);

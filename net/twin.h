@@ -4,14 +4,13 @@
 #include "framework/window.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <cstdint>
-#include <functional>
 
 class QLabel;
 
 namespace fw {
+class Bonjour;
 class Timer;
 }
 
@@ -22,26 +21,6 @@ class Serveur;
 
 constexpr std::int32_t kGamePort = 1234;
 inline const QString kServiceType = QStringLiteral("_servquorril._tcp.");
-
-// The DNS-SD publication of a hosted game. Until the plug-in lands it records what it was asked;
-// the plug-in hooks its control in through onStart and onStop.
-class Publication : public QObject {
-    Q_OBJECT
-public:
-    explicit Publication(QObject* parent = nullptr) : QObject(parent) {}
-
-    void Publishing_Start(const QString& service, const QString& name, const QStringList& txt);
-    void Publishing_Stop();
-    bool IsPublished() const { return published_; }
-    QString Service() const { return service_; }
-
-    static inline std::function<void(Publication&, const QString&, const QString&, const QStringList&)> onStart;
-    static inline std::function<void(Publication&)> onStop;
-
-private:
-    bool published_ = false;
-    QString service_;
-};
 
 }  // namespace net
 
@@ -62,7 +41,8 @@ public:
     fw::Timer* Timer1;
     QLabel* StaticText1;
     QLabel* StaticText2;
-    net::Publication* Bonjour1;
+    // Publishes the hosted game while it waits for its guest.
+    fw::Bonjour* Bonjour1;
     net::Client* connectClt;
 
     // Hosts on port 1234 with the given own colour (-1 yellow, +1 blue).

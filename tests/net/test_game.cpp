@@ -1,5 +1,6 @@
 // Whole games over real sockets: against the computer over 127.0.0.1:1234, and a guest that
 // joins a host on 127.0.0.2; failures beep and close the game's windows.
+#include "fake_bonjour.h"
 #include "framework/sound.h"
 #include "game/ia.h"
 #include "game/iaclassengine.h"
@@ -87,10 +88,13 @@ void startAgainstComputer(std::int32_t colour) {
     EXPECT_EQ(ia().IAEngine->GetCouleurIA(), -colour);
     EXPECT_EQ(board().CouleurSelf, colour);
     // The publication stopped once the guest came.
-    EXPECT_FALSE(twin().Bonjour1->IsPublished());
+    EXPECT_FALSE(FakeBonjour::Of(twin().Bonjour1)->published);
 }
 
-class NetGame : public NetApp {};
+class NetGame : public NetApp {
+protected:
+    UseFakeBonjour fakeBonjour;
+};
 
 }  // namespace
 

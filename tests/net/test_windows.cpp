@@ -1,5 +1,6 @@
 // The colour notice, the connection-progress window, the own-address window with its HTTP
 // client, and the computer player's window answering the host's messages.
+#include "fake_bonjour.h"
 #include "framework/canvas.h"
 #include "framework/http.h"
 #include "framework/timer.h"
@@ -24,7 +25,11 @@ namespace {
 
 constexpr int kWait = 10000;
 
-class NetWindows : public NetApp {};
+class NetWindows : public NetApp {
+protected:
+    UseFakeBonjour fakeBonjour;
+    FakeBonjour& publication() { return *FakeBonjour::Of(twin().Bonjour1); }
+};
 
 // A web server on loopback that answers every request with one canned response.
 struct PageServer {
@@ -72,11 +77,15 @@ TEST_F(NetWindows, CancelStopsListeningSoALateGuestIsRefused) {
     twin().LaunchServer(-1);
     ASSERT_TRUE(fw::Exists<class wnd::waitconnect>());
     EXPECT_EQ(waitconnect().Status(), QStringLiteral("Attente d'une connexion ..."));
-    EXPECT_TRUE(twin().Bonjour1->IsPublished());
-    EXPECT_EQ(twin().Bonjour1->Service(), QStringLiteral("_servquorril._tcp."));
+    // The game is published under the machine's name, with no TXT strings, on a port of the system's choice.
+    EXPECT_TRUE(publication().published);
+    EXPECT_EQ(publication().service, QStringLiteral("_servquorril._tcp."));
+    EXPECT_EQ(publication().name, QString());
+    EXPECT_TRUE(publication().txt.isEmpty());
+    EXPECT_EQ(publication().port, -1);
     waitconnect().PushButton1->click();
     EXPECT_FALSE(fw::Exists<class wnd::waitconnect>());
-    EXPECT_FALSE(twin().Bonjour1->IsPublished());
+    EXPECT_FALSE(publication().published);
     EXPECT_TRUE(twin().connectServ->Sockets().empty());
     QTest::qWait(20);  // the handed-over listener, if any, goes at the next pass
     RawPeer late;

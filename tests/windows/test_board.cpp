@@ -15,6 +15,7 @@
 #include "windows/outilcontain.h"
 
 #include "app_fixture.h"
+#include "fake_bonjour.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,7 @@ namespace {
 
 class BoardTest : public AppFixture {
 protected:
+    UseFakeBonjour fakeBonjour;
     void SetUp() override {
         StartApp();
         Preferences& p = store();
@@ -260,14 +262,14 @@ TEST_F(BoardTest, ClosingTheGameStopsMusicRelayAndPublication) {
     twin().LaunchServer(-1);
     launch("serveur");
     ASSERT_TRUE(ambiance()->IsLooping());
-    ASSERT_TRUE(twin().Bonjour1->IsPublished());
+    ASSERT_TRUE(FakeBonjour::Of(twin().Bonjour1)->published);
     QPointer<wnd::Outil_Mac> drawer = game().o_mac;
     shell::TheMenu().UpdateEnabled();
     EXPECT_FALSE(JeuNewGame().Enabled());
     game().Close();
     EXPECT_FALSE(app->isOpenedGame);
     EXPECT_FALSE(ambiance()->IsLooping());
-    EXPECT_FALSE(twin().Bonjour1->IsPublished());
+    EXPECT_FALSE(FakeBonjour::Of(twin().Bonjour1)->published);
     EXPECT_TRUE(twin().connectServ->Sockets().empty());
     EXPECT_TRUE(!drawer || drawer->IsClosed() || !drawer->isVisible());
     EXPECT_FALSE(fw::Exists<wnd::game>());
