@@ -99,8 +99,6 @@ void KxMap::TimerAction(InnerTimer& timer) {
 }
 
 bool KxMap::Event_MouseDown(int x, int y) {
-    // Input waits while a token is on its way.
-    if (animating()) return false;
     if (isDragging) return false;
     if (EndedGame) {
         tell(InfoChange, QStringLiteral("La partie est finie"));
@@ -114,6 +112,8 @@ bool KxMap::Event_MouseDown(int x, int y) {
         tell(InfoChange, QStringLiteral("Ce n'est pas à vous de jouer"));
         return false;
     }
+    // A press that would start a move waits while a token is on its way.
+    if (animating()) return false;
     std::shared_ptr<Jeton> t = ListSelf ? ListSelf->GetActJeton() : nullptr;
     if (!t) return false;
     const std::int32_t col = ColumnAt(x);

@@ -137,6 +137,39 @@ TEST_F(BoardTest, AFourInARowEndsTheGameAndLaterPressesSaySo) {
     EXPECT_EQ(remark(), QStringLiteral("La partie est finie"));
 }
 
+TEST_F(BoardTest, APressDuringTheLastFallOfADrawnGameSaysMatchNul) {
+    // 42 moves, the host's first, that fill the board without a four in a row.
+    const int moves[42] = {0, 3, 0, 6, 1, 3, 0, 5, 4, 1, 1, 1, 1, 2, 4, 3, 5, 2, 3, 3, 1,
+                           0, 0, 5, 3, 0, 2, 6, 6, 2, 2, 6, 6, 4, 6, 2, 4, 4, 5, 5, 4, 5};
+    launch("serveur");
+    // During a fall, a press that would start a move is ignored, without a remark.
+    store().SetItem(QStringLiteral("clickForJeton"), fw::Variant(true));
+    QTest::mouseClick(&k(), Qt::LeftButton, {}, QPoint(75 + 70 * moves[0] + 35, 40));
+    ASSERT_TRUE(k().animTomberInst->IsRunning());
+    press(QPoint(75 + 70 * 5 + 35, 40));
+    EXPECT_EQ(k().gameMap.CountJeton(5), 0);
+    EXPECT_EQ(remark(), QStringLiteral("Aucune"));
+    ASSERT_TRUE(settle());
+    store().SetItem(QStringLiteral("clickForJeton"), fw::Variant(false));
+    k().PlaceJeton(moves[1], 2, 0, 1);
+    ASSERT_TRUE(settle());
+
+    for (int i = 2; i < 40; i += 2) exchange(moves[i], moves[i + 1]);
+    dropAt(QPoint(75 + 70 * moves[40] + 35, 40));
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(k().AcceptsOpponentMove(moves[41], 1));
+    k().PlaceJeton(moves[41], 2, 0, 1);
+    ASSERT_TRUE(k().animTomberInst->IsRunning());
+    press(QPoint(600, 400));
+    EXPECT_EQ(remark(), QStringLiteral("Match nul"));
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(k().EndedGame);
+    EXPECT_EQ(remark(), QStringLiteral("La partie est finie, car le plateau est plein"));
+    EXPECT_FALSE(k().animWinnerInst->IsRunning());
+    press(QPoint(600, 400));
+    EXPECT_EQ(remark(), QStringLiteral("La partie est finie"));
+}
+
 TEST_F(BoardTest, AWinTooLowForTheTopTenIsToldInTheChat) {
     for (int r = 0; r < 10; ++r) {
         store().SetItem(QStringLiteral("name_%1").arg(r), fw::Variant(QStringLiteral("As")));
