@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds the frame reader's fuzzer with clang (libFuzzer, AddressSanitizer, UBSan) into
-# build-fuzz/ and runs it for a bounded time from the seed corpus; fails on any finding.
-#   scripts/fuzz.sh [seconds]
+# Builds the frame reader's fuzzer with clang (libFuzzer, AddressSanitizer, UBSan) into a
+# folder of the build (build/fuzz unless given) and runs it for a bounded time from the seed
+# corpus; fails on any finding.
+#   scripts/fuzz.sh [seconds] [folder]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
-out=$root/build-fuzz
+out=${2:-$root/build/fuzz}
 mkdir -p "$out/corpus" "$out/artifacts"
 cxx=${CXX_FUZZ:-clang++}
 if ! command -v "$cxx" >/dev/null; then
@@ -18,7 +19,7 @@ if [ ! -x "$bin" ] || [ -n "$(find "${src[@]}" "$root/net/framecodec.h" -newer "
   "$cxx" -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=undefined -I"$root" "${src[@]}" -o "$bin"
 fi
-# The run's own corpus grows in build-fuzz; the seeds stay as they are.
+# The run's own corpus grows in the build folder; the seeds stay as they are.
 cp -n "$root"/tests/fuzz/corpus/* "$out/corpus/" 2>/dev/null || true
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
