@@ -5,14 +5,38 @@
 #include "sprites/resources.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 
 #include <exception>
+
+namespace {
+
+// The program's icon, on the frame and on every window's title bar: a yellow token, cut out by
+// the token mask (black shows the picture, white lets the desktop through).
+QIcon tokenIcon() {
+    QImage token(QStringLiteral(":/pict/169.png"));
+    const QImage mask(QStringLiteral(":/pict/168.png"));
+    if (token.isNull() || mask.size() != token.size()) return {};
+    token = token.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < token.height(); ++y)
+        for (int x = 0; x < token.width(); ++x) {
+            QColor c = token.pixelColor(x, y);
+            c.setAlpha(255 - qGray(mask.pixel(x, y)));
+            token.setPixelColor(x, y, c);
+        }
+    return QIcon(QPixmap::fromImage(token));
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorril"));
     // The program quits only through its own quit sequence, never because a window closed.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(tokenIcon());
     int status = 0;
     auto* app = new shell::App();
     try {

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -30,9 +31,18 @@ void onSignal(int) {
 
 }  // namespace
 
-Frame::Frame() { setWindowTitle(QStringLiteral("Quorril")); }
+Frame::Frame() : area_(new QMdiArea(this)) {
+    setWindowTitle(QStringLiteral("Quorril"));
+    area_->setObjectName(QStringLiteral("FrameArea"));
+    setCentralWidget(area_);
+    connect(area_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) { detail::NoteActivated(sub); });
+}
 
 void Frame::Maximize() { showMaximized(); }
+
+void Frame::EnsureShown() {
+    if (!isVisible()) Maximize();
+}
 
 void Frame::closeEvent(QCloseEvent* e) {
     e->ignore();

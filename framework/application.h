@@ -2,6 +2,7 @@
 // The application object's side of the framework: the frame window that carries the single
 // menu bar, application-level menu handlers, and the quit sequence.
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QObject>
 #include <QString>
 
@@ -14,15 +15,24 @@ namespace fw {
 class MenuBar;
 class Window;
 
-// The one frame window of the program: it carries the menu bar; closing it quits.
+// The one frame window of the program: the only window the desktop sees. It carries the menu bar,
+// and its client area holds every program window; closing it quits.
 class Frame : public QMainWindow {
     Q_OBJECT
 public:
     Frame();
     void Maximize();
+    // Shows the frame, maximised, unless it is on screen already (a program window needs it).
+    void EnsureShown();
+    // The client area; program windows are its sub-windows, and their Top/Left are taken in the
+    // coordinates of its viewport.
+    QMdiArea& Area() const { return *area_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+
+private:
+    QMdiArea* area_;
 };
 
 class Application : public QObject {

@@ -3,8 +3,13 @@
 #include "framework/application.h"
 #include "framework/guard.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLayout>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 
 #include <algorithm>
 #include <vector>
@@ -29,44 +34,111 @@ void markFront(Window* w) {
     a.emplace_back(w);
 }
 
-QWidget* frameParent() {
+Frame* frame() {
     Application* app = Application::Current();
     return app ? &app->FrameWindow() : nullptr;
 }
 
+// The sub-window's own menu binds Ctrl+W, Ctrl+F4 and others, which would shadow the program's
+// menu items (Ctrl+W is « Fermer »): its entries stay, without their keys.
+void dropSystemMenuKeys(QMdiSubWindow* sub) {
+    if (QMenu* menu = sub->systemMenu())
+        for (QAction* a : menu->actions()) a->setShortcuts({});
+}
+
 }  // namespace
+
+namespace detail {
+void NoteActivated(QMdiSubWindow* sub) {
+    if (!sub) return;
+    for (Window* w : registry())
+        if (!w->IsClosed() && &w->Host() == sub) {
+            markFront(w);
+            return;
+        }
+}
+}  // namespace detail
 
 std::vector<Window*> AllWindows() { return registry(); }
 
 void DestroyAllWindows() {
     std::vector<QPointer<Window>> windows;
     for (Window* w : registry()) windows.emplace_back(w);
-    for (auto& w : windows) delete w.data();
+    for (auto& w : windows) {
+        if (!w) continue;
+        if (w->sub_) {
+            delete w->sub_.data();  // takes its content with it
+        } else {
+            delete w.data();
+        }
+    }
 }
 
 Window* FrontProgramWindow() {
     auto& a = activations();
     for (auto it = a.rbegin(); it != a.rend(); ++it) {
         Window* w = *it;
-        if (w && !w->IsClosed() && w->isVisible()) return w->MenuWindow();
+        if (w && !w->IsClosed() && w->Visible() && !w->Minimised()) return w->MenuWindow();
     }
     return nullptr;
 }
 
-Window::Window(QWidget* parent) : QWidget(parent ? parent : frameParent(), Qt::Window) {
+Window::Window(Kind kind) : QWidget(nullptr) {
     registry().push_back(this);
+    Frame* f = frame();
+    if (!f) return;  // a bare top-level window, for code that runs without an application
+    QMdiArea& area = f->Area();
+    if (kind == Kind::Panel) {
+        setParent(area.viewport());
+        // A panel has no frame of its own to paint its background.
+        setAutoFillBackground(true);
+        hide();
+        return;
+    }
+    sub_ = area.addSubWindow(this);
+    sub_->setAttribute(Qt::WA_DeleteOnClose, false);
+    sub_->hide();
+    sub_->installEventFilter(this);
+    dropSystemMenuKeys(sub_);
 }
 
 Window::~Window() {
     auto& r = registry();
     r.erase(std::remove(r.begin(), r.end(), this), r.end());
+    // A window deleted on its own leaves its empty sub-window behind; one deleted with its
+    // sub-window finds the deletion cancelled with the sub-window's own end.
+    if (sub_) sub_->deleteLater();
+}
+
+QWidget& Window::Host() { return sub_ ? static_cast<QWidget&>(*sub_) : *this; }
+const QWidget& Window::Host() const { return sub_ ? static_cast<const QWidget&>(*sub_) : *this; }
+
+QRect Window::FrameGeometry() const { return sub_ ? sub_->geometry() : frameGeometry(); }
+
+void Window::fitHost() {
+    if (!sub_) return;
+    if (QLayout* l = sub_->layout()) l->activate();
+    sub_->adjustSize();
 }
 
 void Window::Show() {
     if (closed_) return;
-    show();
-    raise();
-    activateWindow();
+    if (Frame* f = frame(); f && (sub_ || parentWidget())) f->EnsureShown();
+    if (sub_) {
+        QWidget::show();
+        fitHost();
+        if (sub_->isMinimized()) {
+            sub_->showNormal();
+        } else {
+            sub_->show();
+        }
+        if (QMdiArea* area = sub_->mdiArea()) area->setActiveSubWindow(sub_);
+        sub_->raise();
+    } else {
+        show();
+        raise();
+        if (isWindow()) activateWindow();
+    }
     // The platform may activate later or not at all (offscreen); the menus follow Show at once.
     markFront(this);
 }
@@ -74,18 +146,68 @@ void Window::Show() {
 void Window::SetVisible(bool v) {
     if (closed_) return;
     if (v) {
-        show();
+        if (Frame* f = frame(); f && (sub_ || parentWidget())) f->EnsureShown();
+        QWidget::show();
+        if (sub_) {
+            fitHost();
+            sub_->show();
+        }
         markFront(this);
     } else {
-        hide();
+        Host().hide();
     }
 }
 
-int Window::Top() const { return geometry().top(); }
-int Window::Left() const { return geometry().left(); }
+bool Window::Visible() const { return Host().isVisible(); }
+
+bool Window::Minimised() const { return sub_ && sub_->isMinimized(); }
+
+void Window::SetWindowFlags(Qt::WindowFlags flags) {
+    if (sub_) {
+        const bool shown = sub_->isVisible();
+        Qt::WindowFlags hints = flags & ~Qt::WindowType_Mask;
+        // A sub-window draws its close box only along with its system menu.
+        if (hints & Qt::WindowCloseButtonHint) hints |= Qt::WindowSystemMenuHint;
+        sub_->setWindowFlags(Qt::SubWindow | hints);
+        dropSystemMenuKeys(sub_);
+        if (shown) sub_->show();
+    } else {
+        setWindowFlags(flags);
+    }
+}
+
+int Window::Top() const {
+    if (sub_) return sub_->y() + mapTo(sub_, QPoint()).y();
+    return parentWidget() ? y() : geometry().top();
+}
+
+int Window::Left() const {
+    if (sub_) return sub_->x() + mapTo(sub_, QPoint()).x();
+    return parentWidget() ? x() : geometry().left();
+}
+
 // Top and Left are those of the content, as program code places windows by their content.
-void Window::SetTop(int top) { setGeometry(QRect(QPoint(geometry().left(), top), geometry().size())); }
-void Window::SetLeft(int left) { setGeometry(QRect(QPoint(left, geometry().top()), geometry().size())); }
+void Window::SetTop(int top) {
+    if (sub_) {
+        fitHost();
+        sub_->move(sub_->x(), top - mapTo(sub_, QPoint()).y());
+    } else if (parentWidget()) {
+        move(x(), top);
+    } else {
+        setGeometry(QRect(QPoint(geometry().left(), top), geometry().size()));
+    }
+}
+
+void Window::SetLeft(int left) {
+    if (sub_) {
+        fitHost();
+        sub_->move(left - mapTo(sub_, QPoint()).x(), sub_->y());
+    } else if (parentWidget()) {
+        move(left, y());
+    } else {
+        setGeometry(QRect(QPoint(left, geometry().top()), geometry().size()));
+    }
+}
 
 void Window::AddMenuHandler(const QString& item, MenuHandler handler) { menuHandlers_[item] = std::move(handler); }
 
@@ -110,14 +232,24 @@ void Window::Close() {
     if (refused) return;
     closed_ = true;
     Guard("Window.Close", [this] { Event_Close(); });
-    hide();
-    deleteLater();
+    Host().hide();
+    Host().deleteLater();
 }
 
 void Window::closeEvent(QCloseEvent* e) {
-    // Qt's own close (the close box) goes through the same request as Close().
+    // Qt's own close goes through the same request as Close().
     e->ignore();
     Close();
+}
+
+bool Window::eventFilter(QObject* o, QEvent* e) {
+    // The sub-window's close box asks the window, which may refuse.
+    if (o == sub_ && e->type() == QEvent::Close) {
+        e->ignore();
+        Close();
+        return true;
+    }
+    return QWidget::eventFilter(o, e);
 }
 
 void Window::keyPressEvent(QKeyEvent* e) {
@@ -130,7 +262,7 @@ void Window::keyPressEvent(QKeyEvent* e) {
 }
 
 bool Window::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate && !closed_) markFront(this);
+    if (e->type() == QEvent::WindowActivate && !closed_ && !sub_) markFront(this);
     return QWidget::event(e);
 }
 

@@ -1,9 +1,10 @@
 #pragma once
-// Windows as program code sees them. Every program window is a top-level widget transient for
-// the frame; program code subclasses fw::Window, builds its controls in its constructor and
-// handles the Event_ methods. A window is reached through fw::Instance<T>() (wrapped in an
-// accessor named like the window), which creates the single instance on first use and runs its
-// Open event. Closing a window destroys it: the next accessor call makes a new one.
+// Windows as program code sees them. The desktop sees one window, the frame; every program window
+// lives in the frame's client area as a sub-window (or, for panels glued to another window, as a
+// bare panel in that area). Program code subclasses fw::Window, builds its controls in its
+// constructor and handles the Event_ methods. A window is reached through fw::Instance<T>()
+// (wrapped in an accessor named like the window), which creates the single instance on first use
+// and runs its Open event. Closing a window destroys it: the next accessor call makes a new one.
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -12,12 +13,19 @@
 #include <map>
 #include <vector>
 
+class QMdiSubWindow;
+
 namespace fw {
 
 class Window : public QWidget {
     Q_OBJECT
 public:
-    explicit Window(QWidget* parent = nullptr);
+    enum class Kind {
+        Document,  // a sub-window of the frame's area, with its title bar and boxes
+        Panel,     // a bare panel in the area, without title bar or boxes, placed by its owner
+    };
+
+    explicit Window(Kind kind = Kind::Document);
     ~Window() override;
 
     // Makes the window visible and brings it to the front.
@@ -27,14 +35,28 @@ public:
     void Close();
     bool IsClosed() const { return closed_; }
 
-    bool Visible() const { return isVisible(); }
+    // Whether the window is on screen (a minimised window still is).
+    bool Visible() const;
     void SetVisible(bool v);
+    bool Minimised() const;
+    // The content's position in the frame's area.
     int Top() const;
     int Left() const;
     void SetTop(int top);
     void SetLeft(int left);
     int Width() const { return width(); }
     int Height() const { return height(); }
+
+    // The title bar's boxes and the kind of frame: Qt's window hints (the window type is ignored;
+    // no maximise hint means no maximise box).
+    void SetWindowFlags(Qt::WindowFlags flags);
+
+    // What the area moves, shows and stacks for this window: its sub-window, or the window itself
+    // for a panel (and when no frame exists, as in tests of bare windows).
+    QWidget& Host();
+    const QWidget& Host() const;
+    // The window's frame around its content inside the area (the sub-window's geometry).
+    QRect FrameGeometry() const;
 
     // Controls by name (QObject::objectName), anywhere below this window.
     template <class T>
@@ -66,11 +88,16 @@ public:
     void SetVisibleAtOpen(bool v) { visibleAtOpen_ = v; }
 
 protected:
-    void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
+    friend void DestroyAllWindows();
+    void fitHost();
+
+    QPointer<QMdiSubWindow> sub_;
     std::map<QString, MenuHandler> menuHandlers_;
     bool closed_ = false;
     bool closing_ = false;
@@ -82,7 +109,8 @@ std::vector<Window*> AllWindows();
 // Destroys every program window now (finalisation, and between tests). A window that goes
 // with its parent is not destroyed twice.
 void DestroyAllWindows();
-// The program window activated last that is still visible (as the menus count it), or nullptr.
+// The program window activated last that is still on screen and not minimised (as the menus
+// count it), or nullptr.
 Window* FrontProgramWindow();
 
 namespace detail {
@@ -91,6 +119,8 @@ QPointer<T>& Slot() {
     static QPointer<T> instance;
     return instance;
 }
+// The frame's area reports its active sub-window here.
+void NoteActivated(QMdiSubWindow* sub);
 }  // namespace detail
 
 // Whether T's single instance exists right now (a closed one does not).

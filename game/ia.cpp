@@ -53,7 +53,7 @@ void ia::Event_Open() {
     });
     IAEngine->SetHost(IAEngineHost{
         [this](const std::string& message) { comIA->Send(QString::fromStdString(message), false, 0); },
-        [this] { return isVisible(); },
+        [this] { return Visible(); },
         [] {
             Preferences* p = prefs();
             return !p || !p->HasKey(QStringLiteral("iaMessage")) || p->GetBooleanItem(QStringLiteral("iaMessage"));

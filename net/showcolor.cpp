@@ -41,7 +41,7 @@ std::shared_ptr<fw::Picture> token(const std::shared_ptr<fw::Picture>& face) {
 
 showcolor::showcolor() {
     setWindowTitle(QStringLiteral("Couleur des pions"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    SetWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinimizeButtonHint);
     setFixedSize(343, 192);
     StaticText1 = label(this, "StaticText1", 20, 17, 156, 20, QStringLiteral("Votre opposant a pris les :"), Qt::AlignLeft);

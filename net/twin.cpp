@@ -55,7 +55,7 @@ QLabel* label(QWidget* parent, const char* name, int x, int y, int w, int h, con
 
 twin::twin() {
     setWindowTitle(QStringLiteral("Quorril"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint);
+    SetWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(383, 118);
 
     connectServ = new net::Serveur(this);

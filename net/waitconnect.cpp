@@ -12,7 +12,7 @@ namespace wnd {
 
 waitconnect::waitconnect() {
     setWindowTitle(QStringLiteral("Connexion"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    SetWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinimizeButtonHint);
     setFixedSize(195, 80);
     StaticText1 = new QLabel(QStringLiteral("XXXXXXXXXXXXXXXXXXXXXX"), this);

@@ -43,7 +43,7 @@ QString WinIP::ServiceUrl() {
 
 WinIP::WinIP() {
     setWindowTitle(QStringLiteral("Adresse IP"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    SetWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinimizeButtonHint);
     setFixedSize(225, 121);
     GroupBox1 = new QGroupBox(QStringLiteral("Adresse IP :"), this);

@@ -40,7 +40,7 @@ Preferences& store() { return App().Prefs(); }
 
 pref::pref() {
     setWindowTitle(QStringLiteral("Préférences"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    SetWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinimizeButtonHint);
     setFixedSize(334, 362);
 

@@ -52,7 +52,7 @@ QString scoreKey(int rank) { return QStringLiteral("score_") + QString::number(r
 scores::scores() {
     SetVisibleAtOpen(false);
     setWindowTitle(QStringLiteral("Meilleurs scores"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    SetWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinimizeButtonHint);
     setFixedSize(528, 409);
 

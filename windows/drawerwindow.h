@@ -1,8 +1,10 @@
 #pragma once
-// A window shown as a drawer of a parent window. Linux has no drawers: the drawer is a tool
-// window that stands against the parent's right edge (a left-edge drawer of a window at the
-// screen's left border would lie off screen), moves and hides with the parent, opens without
-// taking the keyboard focus from it, and counts as the parent for the menus.
+// A window shown as a drawer of a parent window. Linux has no drawers: the drawer is a bare
+// panel in the frame's area, without title bar or boxes, glued to one side of its parent's
+// frame. It takes the preferred edge when the area has room there and the opposite one
+// otherwise, moves, hides, minimises and comes to the front with the parent, opens without
+// taking the keyboard focus from it, and counts as the parent for the menus. Only its parent's
+// owner (or the program) closes it.
 #include "framework/window.h"
 
 #include <QPointer>
@@ -21,15 +23,15 @@ public:
 
     // Attaches the drawer, closed, to parent; a null parent raises NilObjectException.
     explicit DrawerWindow(fw::Window* parent);
-    ~DrawerWindow() override;
 
-    std::int32_t CurrentEdge() const;
+    // The edge at which the drawer is open, or would open now.
+    std::int32_t CurrentEdge();
     bool IsClosed() const { return state_ == StateClosed; }
     void SetLeadingOffset(std::int32_t v);
     std::int32_t LeadingOffset() const { return leading_; }
     void SetTrailingOffset(std::int32_t v);
     std::int32_t TrailingOffset() const { return trailing_; }
-    void SetPreferredEdge(std::int32_t e) { preferred_ = e; }
+    void SetPreferredEdge(std::int32_t e);
     std::int32_t PreferredEdge() const { return preferred_; }
     fw::Window* Parent() const;
     // Opens a closed drawer, closes an open one (unless DrawerClosing refuses).
@@ -51,13 +53,17 @@ protected:
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
+    // Whether the parent is on screen and not minimised, so an open drawer shows.
+    bool parentShown() const;
     void place();
+    void follow();
 
     QPointer<fw::Window> a_parent;
     std::int32_t state_ = StateClosed;
     std::int32_t leading_ = 0;
     std::int32_t trailing_ = 0;
     std::int32_t preferred_ = EdgeDefault;
+    std::int32_t edge_ = EdgeRight;
 };
 
 }  // namespace wnd

@@ -43,7 +43,7 @@ T* animator(game* owner, const char* name) {
 
 game::game() {
     setWindowTitle(QStringLiteral("Quorril"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    SetWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinimizeButtonHint);
     setFixedSize(640, 420);
 

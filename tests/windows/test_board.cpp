@@ -205,10 +205,11 @@ TEST_F(BoardTest, ALostGameShowsTheScoreAndLeavesTheDrawerAlone) {
 
 TEST_F(BoardTest, ASecondLaunchRestartsInPlaceAndKeepsTheDrawer) {
     launch("serveur");
-    game().move(300, 200);
+    game().SetLeft(300);
+    game().SetTop(200);
     QPointer<wnd::Outil_Mac> drawer = game().o_mac;
     game().Launch(QStringLiteral("client"), 1);
-    EXPECT_EQ(game().geometry().topLeft(), QPoint(3, 45));
+    EXPECT_EQ(QPoint(game().Left(), game().Top()), QPoint(3, 45));
     EXPECT_EQ(game().o_mac, drawer);
     EXPECT_EQ(game().moutil()->findChild<QLabel*>(QStringLiteral("StaticText1"))->text(), QStringLiteral("Vous êtes client"));
     // The new-game button keeps the visibility of the first game.

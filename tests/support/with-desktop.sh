@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs a command on a private virtual X display managed by openbox, as a user's desktop would be,
+# then stops both. The display number is the first free one, so runs never collide.
+#   with-desktop.sh command [args...]
+set -u
+dir=$(mktemp -d)
+cleanup() {
+  [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do
+  [ -s "$dir/display" ] && break
+  kill -0 "$xvfb" 2>/dev/null || { cat "$dir/xvfb.log" >&2; exit 1; }
+  sleep 0.1
+done
+[ -s "$dir/display" ] || { echo "with-desktop: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$dir/display")"
+
+# openbox keeps its cache and session files in the private folder.
+XDG_CACHE_HOME=$dir XDG_CONFIG_HOME=$dir HOME=$dir openbox --sm-disable >"$dir/openbox.log" 2>&1 &
+wm=$!
+# The window manager is ready once it has announced itself on the root window.
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || { cat "$dir/openbox.log" >&2; exit 1; }
+
+"$@"

@@ -1,0 +1,184 @@
+// The frame: one top-level window whose area holds every program window, content positions taken
+// in that area, title bars with the boxes each window asks for, the drawer glued to the game
+// window, and Ctrl+W reaching « Fermer » alone.
+#include "framework/application.h"
+#include "framework/window.h"
+#include "game/ia.h"
+#include "net/showcolor.h"
+#include "net/twin.h"
+#include "net/waitconnect.h"
+#include "net/winip.h"
+#include "shell/app.h"
+#include "shell/pref.h"
+#include "shell/preferences.h"
+#include "shell/scores.h"
+#include "windows/drawerwindow.h"
+#include "windows/game.h"
+#include "windows/outil_mac.h"
+
+#include "app_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class FrameTest : public AppFixture {
+protected:
+    void SetUp() override {
+        StartApp();
+        store().SetItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
+        store().SetItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(3)));
+    }
+    fw::Frame& frame() { return app->FrameWindow(); }
+    QWidget* viewport() { return frame().Area().viewport(); }
+    static QRect content(fw::Window& w) { return QRect(w.Left(), w.Top(), w.Width(), w.Height()); }
+
+    // A game window with its drawer open, the content where the game puts it.
+    wnd::Outil_Mac& openGame() {
+        game().Launch(QStringLiteral("serveur"), -1);
+        wnd::Outil_Mac& drawer = *game().o_mac;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !drawer.IsClosed(); }, 5000));
+        return drawer;
+    }
+};
+
+TEST_F(FrameTest, TheDesktopSeesOneWindowThatHoldsEveryOther) {
+    twin().Show();
+    ia().Show();
+    pref().Show();
+    scores().SetVisible(true);
+    WinIP().Show();
+    waitconnect().Show();
+    showcolor().Show();
+    wnd::Outil_Mac& drawer = openGame();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
+
+    EXPECT_TRUE(frame().isMaximized());
+    EXPECT_EQ(frame().windowTitle(), QStringLiteral("Quorril"));
+    std::vector<QWidget*> tops;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible()) tops.push_back(w);
+    EXPECT_EQ(tops, std::vector<QWidget*>{&frame()});
+
+    const QRect area = viewport()->rect();
+    ASSERT_GE(fw::AllWindows().size(), 9u);
+    for (fw::Window* w : fw::AllWindows()) {
+        SCOPED_TRACE(w->metaObject()->className());
+        EXPECT_EQ(w->window(), &frame());
+        EXPECT_EQ(w->Host().parentWidget(), viewport());
+        EXPECT_TRUE(w->Visible());
+        EXPECT_TRUE(area.contains(content(*w))) << content(*w).x() << "," << content(*w).y();
+    }
+    EXPECT_EQ(&drawer.Host(), &drawer);
+}
+
+TEST_F(FrameTest, PositionsAreThoseOfTheContentInTheArea) {
+    openGame();
+    EXPECT_EQ(QPoint(game().Left(), game().Top()), QPoint(3, 45));
+    EXPECT_EQ(game().mapTo(viewport(), QPoint()), QPoint(3, 45));
+    // Set before the window is first shown, too.
+    pref().SetLeft(120);
+    pref().SetTop(70);
+    EXPECT_EQ(pref().mapTo(viewport(), QPoint()), QPoint(120, 70));
+    EXPECT_EQ(pref().Host().windowTitle(), QStringLiteral("Préférences"));
+}
+
+TEST_F(FrameTest, TitleBarsCarryTheBoxesEachWindowAsksFor) {
+    struct Case {
+        const char* name;
+        fw::Window* window;
+        bool close, minimise;
+    };
+    const Case cases[] = {
+        {"game", &game(), true, true},
+        {"pref", &pref(), true, true},
+        {"twin", &twin(), false, true},
+        {"scores", &scores(), true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Qt::WindowFlags f = c.window->Host().windowFlags();
+        EXPECT_EQ(bool(f & Qt::WindowCloseButtonHint), c.close);
+        EXPECT_EQ(bool(f & Qt::WindowMinimizeButtonHint), c.minimise);
+        EXPECT_FALSE(f & Qt::WindowMaximizeButtonHint);
+    }
+    // A fixed content size holds against a resize of its frame; a sizable window follows it.
+    game().Show();
+    const QSize fixed = game().size();
+    game().Host().resize(game().Host().size() + QSize(80, 60));
+    EXPECT_EQ(game().size(), fixed);
+    ia().Show();
+    const QSize before = ia().size();
+    ia().Host().resize(ia().Host().size() + QSize(80, 60));
+    QTest::qWait(10);
+    EXPECT_EQ(ia().size(), before + QSize(80, 60));
+}
+
+TEST_F(FrameTest, TheDrawerIsAPanelGluedToTheGameWindow) {
+    wnd::Outil_Mac& drawer = openGame();
+    // No frame of its own: nothing for the user to close or minimise.
+    EXPECT_EQ(drawer.parentWidget(), viewport());
+    EXPECT_FALSE(drawer.isWindow());
+    EXPECT_EQ(drawer.findChildren<QMdiSubWindow*>().size(), 0);
+    ASSERT_TRUE(drawer.isVisible());
+
+    // The game window stands at the area's left: no room there, so the right edge.
+    EXPECT_EQ(drawer.CurrentEdge(), wnd::DrawerWindow::EdgeRight);
+    EXPECT_EQ(drawer.x(), game().FrameGeometry().right() + 1);
+    EXPECT_EQ(drawer.y(), game().Top() + drawer.LeadingOffset());
+
+    // Room on the left: the preferred edge; the drawer follows every move.
+    game().SetLeft(400);
+    EXPECT_EQ(drawer.CurrentEdge(), wnd::DrawerWindow::EdgeLeft);
+    EXPECT_EQ(drawer.geometry().right() + 1, game().FrameGeometry().left());
+    game().SetTop(90);
+    EXPECT_EQ(drawer.y(), 90);
+    EXPECT_TRUE(viewport()->rect().contains(drawer.geometry()));
+
+    // It minimises and comes back with the game window.
+    game().Host().showMinimized();
+    QTRY_VERIFY(!drawer.isVisible());
+    EXPECT_FALSE(drawer.IsClosed());
+    game().Show();
+    QTRY_VERIFY(drawer.isVisible());
+    EXPECT_EQ(drawer.geometry().right() + 1, game().FrameGeometry().left());
+
+    // Brought to the front with it, above a window that covered it.
+    pref().Show();
+    pref().SetLeft(drawer.x());
+    pref().SetTop(drawer.y());
+    game().Show();
+    EXPECT_EQ(viewport()->childAt(drawer.geometry().center()), drawer.childAt(drawer.rect().center()));
+
+    // A close request from the desktop's side never reaches it; closing the game closes it.
+    QPointer<wnd::Outil_Mac> gone = &drawer;
+    game().Close();
+    QTRY_VERIFY(!gone);
+}
+
+TEST_F(FrameTest, CtrlWIsFermerAloneInEveryWindow) {
+    static std::vector<std::string> warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
+        warnings.push_back(m.toStdString());
+    });
+    frame().Maximize();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+    for (int round = 0; round < 2; ++round) {
+        pref().Show();
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &pref(), Qt::Key_W, Qt::ControlModifier);
+        QTRY_VERIFY(!fw::Exists<wnd::pref>());
+    }
+    qInstallMessageHandler(previous);
+    for (const std::string& w : warnings) EXPECT_EQ(w.find("mbiguous"), std::string::npos) << w;
+}
+
+}  // namespace
