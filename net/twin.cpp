@@ -181,7 +181,8 @@ void twin::DataWork(const QString& payload, Side side) {
         if (board.AcceptsOpponentMove(column, colour)) board.PlaceJeton(column, 2, 0, colour);
     } else if (command == QLatin1String("MESS")) {
         if (!(asHost || asGuest) || !fw::Exists<class game>()) return;
-        if (OutilContain* panel = ::game().moutil()) panel->AddChatString(argument);
+        // The log takes a line of bounded length; the rest of a huge frame is not carried on.
+        if (OutilContain* panel = ::game().moutil()) panel->AddChatString(OutilContain::CutLine(argument));
         if (preference("sndBruitage")) {
             if (auto sound = message()) sound->Play();
         }

@@ -12,10 +12,23 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace {
 
 const QChar kCR(13);
+
+// A line's own carriage returns break it on screen as they did in the kept text, but inside its
+// one paragraph, so that the view holds one paragraph per line.
+QString shownText(QString text) {
+    text.replace(kCR, QChar::LineSeparator);
+    text.replace(QChar('\n'), QChar::LineSeparator);
+    // A paragraph separator from a peer would otherwise start a paragraph of its own.
+    text.replace(QChar::ParagraphSeparator, QChar::LineSeparator);
+    return text;
+}
 
 QFont systemFont(int pixels, bool bold = false) { return fw::DesignFont(QStringLiteral("System"), pixels, bold); }
 
@@ -51,6 +64,7 @@ OutilContain::OutilContain(QWidget* parent) : QWidget(parent) {
     EditField1->setFont(systemFont(12));
     EditField1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     EditField1->setFocusPolicy(Qt::NoFocus);
+    EditField1->setMaximumBlockCount(kMaxLogLines);
 
     EditField2 = new QLineEdit(this);
     EditField2->setObjectName(QStringLiteral("EditField2"));
@@ -85,12 +99,47 @@ OutilContain::OutilContain(QWidget* parent) : QWidget(parent) {
     PushButton1_Open();
 }
 
+QString OutilContain::CutLine(const QString& line) {
+    if (line.size() <= kMaxLineChars) return line;
+    qsizetype n = kMaxLineChars;
+    if (line[n - 1].isHighSurrogate()) --n;
+    return line.left(n) + QChar(0x2026);
+}
+
+QString OutilContain::ChatLog() const {
+    if (!prompt_.isEmpty()) return prompt_;
+    QString log;
+    log.reserve(chars_ + qsizetype(lines_.size()));
+    for (const QString& l : lines_) log += l + kCR;
+    return log;
+}
+
 void OutilContain::setLog(const QString& text) {
-    log_ = text;
-    QString shown = text;
-    shown.replace(kCR, QChar('\n'));
-    EditField1->setPlainText(shown);
-    EditField1_TextChange();
+    lines_.clear();
+    chars_ = 0;
+    prompt_ = text;
+    EditField1->setPlainText(shownText(text));
+}
+
+void OutilContain::appendLine(const QString& line) {
+    QScrollBar* bar = EditField1->verticalScrollBar();
+    const bool follow = bar->value() >= bar->maximum();
+    const QString kept = CutLine(line);
+    if (!prompt_.isEmpty()) setLog(QString());
+    lines_.push_back(kept);
+    chars_ += kept.size();
+    EditField1->appendPlainText(shownText(kept));
+    // Oldest lines go first; the view's own line bound is the same, so they leave it together.
+    while (lines_.size() > 1 && (int(lines_.size()) > kMaxLogLines || chars_ > kMaxLogChars)) {
+        chars_ -= lines_.front().size();
+        lines_.pop_front();
+        if (EditField1->document()->blockCount() > int(lines_.size())) {
+            QTextCursor first(EditField1->document());
+            first.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+            first.removeSelectedText();
+        }
+    }
+    if (follow) bar->setValue(bar->maximum());
 }
 
 void OutilContain::AddChatString(const QString& sender, const QString& text) {
@@ -99,7 +148,7 @@ void OutilContain::AddChatString(const QString& sender, const QString& text) {
 
 void OutilContain::AddChatString(const QString& line) {
     if (isRecordScoreMode_) return;
-    setLog(log_ + line + kCR);
+    appendLine(line);
 }
 
 void OutilContain::setRecordScoreMode(bool on, std::int32_t score) {
@@ -121,26 +170,23 @@ void OutilContain::Setmain(const QString& text) { StaticText2->setText(text); }
 void OutilContain::SetGagnant(const QString& text) { StaticText3->setText(text); }
 void OutilContain::SetGameType(const QString& mode) { StaticText1->setText(QStringLiteral("Vous êtes ") + mode); }
 
-void OutilContain::EditField1_TextChange() {
-    QScrollBar* bar = EditField1->verticalScrollBar();
-    // The plain text field scrolls by lines.
-    bar->setValue(bar->value() + 10);
-}
-
 void OutilContain::EditField2_Open() { EditField2->setFocus(); }
 
 void OutilContain::EditField2_Return() {
     const QString text = EditField2->text();
+    // Every Return empties the entry, also one that sends or records nothing.
+    if (text.isEmpty() || (isRecordScoreMode_ && scoreNameTaken_)) {
+        EditField2->clear();
+        return;
+    }
     if (isRecordScoreMode_) {
-        if (text.isEmpty() || scoreNameTaken_) return;
         scoreNameTaken_ = true;
         if (NewScoreName) NewScoreName(score_, text);
         setLog(QString());
     } else {
-        if (text.isEmpty()) return;
         const QString name = GetLocalName ? GetLocalName() : QString();
         const QString line = QStringLiteral("<") + name + QStringLiteral(">") + text;
-        setLog(log_ + line + kCR);
+        appendLine(line);
         if (NewChatMessage) NewChatMessage(line);
     }
     EditField2->clear();

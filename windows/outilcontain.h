@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 
 class QGroupBox;
@@ -31,12 +32,20 @@ public:
     void SetGagnant(const QString& text);
     void SetGameType(const QString& mode);
 
+    // The log keeps the newest lines only, within both bounds; a longer line is cut (an
+    // ellipsis shows where) before it enters the log.
+    static constexpr int kMaxLogLines = 300;
+    static constexpr qsizetype kMaxLogChars = 100000;
+    static constexpr qsizetype kMaxLineChars = 3000;
+    // The first kMaxLineChars characters of line (a character pair is never split), with an
+    // ellipsis when something was cut.
+    static QString CutLine(const QString& line);
+
     // The chat log as it is kept: each line followed by a carriage return.
-    QString ChatLog() const { return log_; }
+    QString ChatLog() const;
     bool IsRecordScoreMode() const { return isRecordScoreMode_; }
     std::int32_t Score() const { return score_; }
 
-    void EditField1_TextChange();
     void EditField2_Open();
     void EditField2_Return();
     void PushButton1_Open();
@@ -44,13 +53,20 @@ public:
     void PushButton2_Action();
 
 private:
+    // Empties the log, then shows text alone in it (the score prompt), or nothing.
     void setLog(const QString& text);
+    // Adds one line at the end of the log; the view follows it unless the user has scrolled
+    // back to read.
+    void appendLine(const QString& line);
 
     bool isRecordScoreMode_ = false;
     std::int32_t score_ = 0;
     // A won game takes one name; later Returns in the same score entry are ignored.
     bool scoreNameTaken_ = false;
-    QString log_;
+    // The lines of the log (without their carriage returns), or the prompt alone.
+    std::deque<QString> lines_;
+    qsizetype chars_ = 0;
+    QString prompt_;
 
     QGroupBox* GroupBox1;
     QLabel* StaticText1;

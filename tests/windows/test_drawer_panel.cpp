@@ -17,8 +17,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 
 #include <memory>
 #include <vector>
@@ -60,11 +63,75 @@ TEST_F(PanelTest, ReturnEchoesAndSendsTheLineWithTheLocalSide) {
     EXPECT_EQ(p.ChatLog(), QStringLiteral("<serveur>salut <b>toi</b>") + CR);
 }
 
+TEST_F(PanelTest, ReturnAlwaysEmptiesTheEntry) {
+    OutilContain& p = panel("serveur");
+    auto* entry = p.findChild<QLineEdit*>(QStringLiteral("EditField2"));
+    int names = 0;
+    p.NewScoreName = [&](std::int32_t, const QString&) { ++names; };
+    p.setRecordScoreMode(true, 240);
+    for (const char* text : {"", "Zoé", "Encore", ""}) {
+        type(p, QString::fromUtf8(text));
+        EXPECT_TRUE(entry->text().isEmpty()) << text;
+    }
+    EXPECT_EQ(names, 1);
+    p.setRecordScoreMode(false, -1);
+    for (const char* text : {"", "salut"}) {
+        type(p, QString::fromUtf8(text));
+        EXPECT_TRUE(entry->text().isEmpty()) << text;
+    }
+}
+
 TEST_F(PanelTest, ReceivedAndOwnNoticesAreAppendedUnchanged) {
     OutilContain& p = panel("client");
     p.AddChatString(QStringLiteral("<client>bonjour"));
     p.AddChatString(QStringLiteral("Quorril"), QStringLiteral("Bravo"));
     EXPECT_EQ(p.ChatLog(), QStringLiteral("<client>bonjour") + CR + QStringLiteral("<Quorril>Bravo") + CR);
+}
+
+TEST_F(PanelTest, TheLogKeepsTheNewestLinesInViewWithinItsBounds) {
+    game().Launch(QStringLiteral("serveur"), -1);
+    OutilContain& p = *game().moutil();
+    QTRY_VERIFY_WITH_TIMEOUT(p.isVisible(), 5000);
+    auto* view = p.findChild<QPlainTextEdit*>(QStringLiteral("EditField1"));
+    QScrollBar* bar = view->verticalScrollBar();
+    // The line at the bottom of the view, as a user reads it there.
+    auto lastShown = [&] {
+        return view->cursorForPosition(QPoint(4, view->viewport()->height() - 4)).block().text();
+    };
+    for (int i = 0; i < 1000; ++i) p.AddChatString(QStringLiteral("<client>ligne %1").arg(i));
+    QStringList lines = p.ChatLog().split(CR, Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), OutilContain::kMaxLogLines);
+    EXPECT_EQ(lines.last(), QStringLiteral("<client>ligne 999"));
+    EXPECT_EQ(view->document()->blockCount(), OutilContain::kMaxLogLines);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(lastShown(), QStringLiteral("<client>ligne 999"));
+
+    // A user who scrolled back keeps reading where they were; back at the bottom, it follows.
+    bar->setValue(bar->maximum() / 2);
+    const QString reading = view->cursorForPosition(QPoint(4, 4)).block().text();
+    p.AddChatString(QStringLiteral("<client>nouvelle"));
+    EXPECT_EQ(view->cursorForPosition(QPoint(4, 4)).block().text(), reading);
+    bar->setValue(bar->maximum());
+    p.AddChatString(QStringLiteral("<client>dernière"));
+    EXPECT_EQ(lastShown(), QStringLiteral("<client>dernière"));
+
+    // A huge line is cut to a readable length, and long lines bound the log by characters.
+    const QString huge = QStringLiteral("<client>") + QString(999991, QLatin1Char('x'));
+    for (int i = 0; i < 100; ++i) p.AddChatString(huge);
+    lines = p.ChatLog().split(CR, Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.last().size(), OutilContain::kMaxLineChars + 1);
+    EXPECT_TRUE(lines.last().endsWith(QChar(0x2026)));
+    EXPECT_LE(p.ChatLog().size(), OutilContain::kMaxLogChars + lines.size());
+    EXPECT_EQ(view->document()->blockCount(), lines.size());
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    // A peer's line breaks stay inside its line; a cut never splits a character.
+    p.AddChatString(QStringLiteral("<client>un\rdeux\u2029trois"));
+    EXPECT_EQ(view->document()->blockCount(), lines.size() + 1);
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    const QString cut = OutilContain::CutLine(QStringLiteral("a") + emoji.repeated(OutilContain::kMaxLineChars));
+    EXPECT_TRUE(cut.at(cut.size() - 2).isLowSurrogate());
+    EXPECT_EQ(cut.size(), OutilContain::kMaxLineChars);
 }
 
 TEST_F(PanelTest, ScoreModeTakesOneNonEmptyNameAndDropsChat) {
