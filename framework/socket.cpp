@@ -254,8 +254,21 @@ bool TCPSocket::IsConnected() const { return sock_ && sock_->state() == QAbstrac
 void TCPSocket::Write(const QByteArray& bytes) {
     if (!IsConnected() || errored_) return;
     ignoreSigpipe();
+    if (sock_->bytesToWrite() + bytes.size() > kMaxQueuedBytes) {
+        // The peer does not read: drop it as a lost peer, freeing its queue now. The error comes
+        // later, as every error does, never inside the write.
+        errored_ = true;
+        const std::uint64_t gen = generation_;
+        sock_->abort();
+        QTimer::singleShot(0, this, [this, gen] {
+            if (gen == generation_) raiseError(LostConnection);
+        });
+        return;
+    }
     sock_->write(bytes);
 }
+
+qint64 TCPSocket::BytesToWrite() const { return sock_ ? sock_->bytesToWrite() : 0; }
 
 void TCPSocket::Poll() {
     if (!IsConnected()) return;

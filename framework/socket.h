@@ -3,7 +3,8 @@
 // Port and becomes the accepted connection (then it listens no more). Its outcomes arrive only
 // later, on the event loop, as the Event_ methods (run through fw::Guard): never inside Connect
 // or Listen. A write on a socket that is not connected is dropped quietly, and writes never
-// raise SIGPIPE.
+// raise SIGPIPE. What waits to go out to a peer is bounded: a write that would queue more than
+// kMaxQueuedBytes ends the connection, which then fails like a lost one.
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
@@ -31,6 +32,10 @@ enum SocketError : std::int32_t {
 class TCPSocket : public QObject {
     Q_OBJECT
 public:
+    // Room for a few of the largest frames while a peer reads slowly; a peer that reads nothing
+    // fills it and is let go.
+    static constexpr qint64 kMaxQueuedBytes = 8 * 1024 * 1024;
+
     explicit TCPSocket(QObject* parent = nullptr);
     ~TCPSocket() override;
 
@@ -51,7 +56,11 @@ public:
     bool IsConnected() const;
     bool IsWaitingForConnection() const { return server_ != nullptr; }
 
+    // Queues bytes for the peer. When the queue would outgrow kMaxQueuedBytes, the connection
+    // ends at once (what was queued is dropped) and Event_Error follows with LostConnection.
     void Write(const QByteArray& bytes);
+    // Bytes written but not yet handed to the system.
+    qint64 BytesToWrite() const;
     // Pushes what was written to the system now.
     void Poll();
     QByteArray ReadAll();

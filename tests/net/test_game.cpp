@@ -15,8 +15,19 @@
 #include "windows/game.h"
 #include "windows/outilcontain.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QTcpServer>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -153,6 +164,71 @@ TEST_F(NetGame, LosingTheComputerPlayerBeepsAndClosesTheGame) {
     EXPECT_TRUE(twin().connectServ->Sockets().empty());
     EXPECT_FALSE(app->isOpenedGame);
     // The program goes on: a new game starts as before.
+    startAgainstComputer(-1);
+}
+
+// Resident memory of this process, the program's windows and sockets included.
+qint64 residentBytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
+}
+
+TEST_F(NetGame, AGuestThatSendsAndNeverReadsIsDroppedAsALostPeer) {
+    twin().LaunchServer(-1);
+    // A plain socket that is never read, with the smallest receive window the system grants.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    const int small = 4096;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(1234);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    auto send = [fd](const QByteArray& b, qsizetype& at) {
+        while (at < b.size()) {
+            const ssize_t n = ::send(fd, b.constData() + at, size_t(b.size() - at), MSG_NOSIGNAL);
+            if (n <= 0) return;
+            at += n;
+        }
+    };
+    ASSERT_TRUE(QTest::qWaitFor([] { return twin().connectServ->Sockets().size() == 2; }, kWait));
+    QByteArray isok = net::MakeFrame(1, net::kTagToId + net::Pad5(0) + QStringLiteral("ISOK"));
+    qsizetype at = 0;
+    send(isok, at);
+    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<class wnd::game>(); }, kWait));
+
+    // Chat lines to everyone come back to the sender too, who lets them pile up.
+    const QByteArray line = net::MakeFrame(1, net::kTagToAll + QStringLiteral("MESS<client>") + QString(900000, QLatin1Char('x')));
+    const int beeps = fw::BeepCount();
+    QTest::qWait(50);
+    const qint64 before = residentBytes();
+    qint64 most = before;
+    QElapsedTimer t;
+    t.start();
+    int frames = 0;
+    at = 0;
+    while (fw::BeepCount() == beeps && t.elapsed() < 30000 && most - before < 512 * 1024 * 1024) {
+        send(line, at);
+        if (at == line.size()) {
+            at = 0;
+            ++frames;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        most = std::max(most, residentBytes());
+    }
+    ::close(fd);
+    std::printf("%d frames sent in %lld ms; memory grew by %lld MiB at most\n", frames,
+                static_cast<long long>(t.elapsed()), static_cast<long long>((most - before) >> 20));
+    EXPECT_EQ(fw::BeepCount(), beeps + 1);
+    EXPECT_LT(most - before, 48 * 1024 * 1024);
+    // As for a lost peer: the game's windows close and the relay lets the guest go.
+    EXPECT_TRUE(QTest::qWaitFor([] { return !fw::Exists<class wnd::game>(); }, kWait));
+    EXPECT_TRUE(twin().connectServ->Sockets().empty());
+    // The program goes on: the next game starts as ever.
     startAgainstComputer(-1);
 }
 
