@@ -14,12 +14,16 @@ QString PreferencesFolder();
 bool MakeFolder(const QString& folder);
 
 // The bytes of the regular file at path, at most maxBytes of them; nothing when there is no
-// regular file there or it cannot be read. Never blocks on a FIFO or a device.
-std::optional<QByteArray> ReadFileBytes(const QString& path, qsizetype maxBytes);
+// regular file there or it cannot be read. Never blocks on a FIFO or a device. unreadable, when
+// given, tells the two apart: true when something is at path (through any links) but could not
+// be read as a file, false when nothing is there.
+std::optional<QByteArray> ReadFileBytes(const QString& path, qsizetype maxBytes, bool* unreadable = nullptr);
 
 // Replaces the file at path by data, or leaves it as it was: the bytes go to a temporary file
 // in the same folder, every write is checked, the file is flushed to the disk, then renamed over
-// path. True when the new content is in place.
+// path. When path is a symbolic link, the file it leads to is replaced that way, in that file's
+// own folder, and the link stays. Temporary files that an interrupted save left there are
+// removed. True when the new content is in place.
 bool WriteFileAtomically(const QString& path, const QByteArray& data);
 
 }  // namespace fw

@@ -4,7 +4,9 @@
 #include "framework/folders.h"
 
 #include <QDir>
+#include <QFile>
 
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -206,13 +208,24 @@ QByteArray Preferences::Serialise() const {
 bool Preferences::LoadPrefs() {
     // The folder is made on a first start, so the save at quit finds it.
     fw::MakeFolder(fw::PreferencesFolder());
-    const std::optional<QByteArray> bytes = fw::ReadFileBytes(FilePath(), kMaxFileBytes);
+    bool unreadable = false;
+    const std::optional<QByteArray> bytes = fw::ReadFileBytes(FilePath(), kMaxFileBytes, &unreadable);
+    // A file this run could not read holds settings it never saw (the high scores among them):
+    // writing the store over it would lose them.
+    keepFile_ = keepFile_ || unreadable;
     if (!bytes) return false;
     Deserialise(*bytes);
     return true;
 }
 
 bool Preferences::SavePrefs() {
+    if (keepFile_) {
+        std::fprintf(stderr, "quorril: %s could not be read, so it is left as it is; this run's settings are not saved\n",
+                     QFile::encodeName(FilePath()).constData());
+        std::fflush(stderr);
+        lastSaveOk_ = false;
+        return false;
+    }
     lastSaveOk_ = fw::MakeFolder(fw::PreferencesFolder()) && fw::WriteFileAtomically(FilePath(), Serialise());
     return lastSaveOk_;
 }

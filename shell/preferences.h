@@ -25,6 +25,7 @@ public:
     bool LoadPrefs();
     // Replaces the file by the store's non-nil entries, in the store's order. Answers whether the
     // new file is in place; on failure the old file is untouched. LastSaveSucceeded() keeps it.
+    // A file that was there but could not be read when loading is never replaced (stderr says so).
     bool SavePrefs();
     bool LastSaveSucceeded() const { return lastSaveOk_; }
 
@@ -56,4 +57,5 @@ private:
     std::vector<std::pair<QByteArray, fw::Variant>> items_;
     QHash<QByteArray, std::size_t> index_;
     bool lastSaveOk_ = false;
+    bool keepFile_ = false;
 };

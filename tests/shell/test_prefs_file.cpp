@@ -15,7 +15,9 @@
 #include <initializer_list>
 #include <random>
 #include <sys/resource.h>
+#include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -278,6 +280,13 @@ TEST_F(PrefsFile, SomethingOtherThanAFileLoadsNothingAndNeverBlocks) {
     EXPECT_EQ(p.Count(), 0);
 }
 
+// What a symbolic link says, as written; empty when path is no link.
+std::string linkText(const QString& path) {
+    char buf[4096];
+    const ssize_t n = ::readlink(QFile::encodeName(path).constData(), buf, sizeof buf);
+    return n < 0 ? std::string() : std::string(buf, static_cast<std::size_t>(n));
+}
+
 // The store this test saves is larger than the old file.
 Preferences largerStore() {
     Preferences p;
@@ -337,6 +346,91 @@ TEST_F(PrefsFile, SaveCreatesAMissingFolder) {
     ASSERT_TRUE(p.SavePrefs());
     EXPECT_EQ(readFile(), record("x", 2, bytes({0, 0, 0, 1})));
     EXPECT_EQ(QFileInfo(folder).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
+}
+
+TEST_F(PrefsFile, ALinkStaysALinkAndTheFileItLeadsToTakesTheSave) {
+    // A relative link to a link to the real file, in folders of their own.
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+    const QString real = elsewhere + QStringLiteral("/real prefs");
+    ASSERT_TRUE(fw::MakeFolder(folder));
+    ASSERT_TRUE(fw::MakeFolder(elsewhere));
+    ASSERT_EQ(::symlink("../elsewhere/middle", QFile::encodeName(path()).constData()), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(real).constData(), QFile::encodeName(elsewhere + QStringLiteral("/middle")).constData()), 0);
+    {
+        QFile f(real);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(record("old", 11, bytes({1})));
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+
+    Preferences p;
+    ASSERT_TRUE(p.LoadPrefs());
+    EXPECT_TRUE(p.GetBooleanItem(QStringLiteral("old")));
+    p.SetItem(QStringLiteral("new"), Variant(7));
+    ASSERT_TRUE(p.SavePrefs());
+
+    EXPECT_EQ(linkText(path()), "../elsewhere/middle");
+    EXPECT_EQ(linkText(elsewhere + QStringLiteral("/middle")), QFile::encodeName(real).toStdString());
+    QFile f(real);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), record("old", 11, bytes({1})) + record("new", 2, bytes({0, 0, 0, 7})));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_TRUE(strays().isEmpty());
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("middle"), QStringLiteral("real prefs")}));
+
+    // A link whose file does not exist yet: the save makes the file there.
+    ASSERT_TRUE(QFile::remove(real));
+    ASSERT_TRUE(p.SavePrefs());
+    EXPECT_EQ(linkText(path()), "../elsewhere/middle");
+    EXPECT_TRUE(QFileInfo(real).isFile());
+}
+
+TEST_F(PrefsFile, TemporaryFilesAnInterruptedSaveLeftAreRemovedAtTheNextSave) {
+    writeFile(record("old", 11, bytes({1})));
+    // What a save killed between its temporary file and its rename leaves, next to files that
+    // only look alike.
+    const QStringList stale = {QStringLiteral(".Quorril prefs..a1B2c3"), QStringLiteral(".Quorril prefs..ZZZZZZ")};
+    const QStringList kept = {QStringLiteral(".Quorril prefs..keep"), QStringLiteral(".Quorril prefs..abc-12"),
+                              QStringLiteral("Quorril prefs..a1B2c3"), QStringLiteral(".Other prefs..a1B2c3")};
+    for (const QString& name : stale + kept) {
+        QFile f(QDir(folder).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("half a save");
+    }
+    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral(".Quorril prefs..dir123")));
+    Preferences p;
+    p.SetItem(QStringLiteral("x"), Variant(1));
+    ASSERT_TRUE(p.SavePrefs());
+    EXPECT_EQ(readFile(), record("x", 2, bytes({0, 0, 0, 1})));
+    QStringList expected = kept;
+    expected << QStringLiteral(".Quorril prefs..dir123");
+    QStringList left = strays();
+    left.sort();
+    expected.sort();
+    EXPECT_EQ(left, expected);
+}
+
+TEST_F(PrefsFile, AFileThatIsThereButCannotBeReadIsNeverReplaced) {
+    // A loop of links cannot be read, also by root (the permission case runs as a user in
+    // shell_prefs_user).
+    ASSERT_TRUE(fw::MakeFolder(folder));
+    ASSERT_EQ(::symlink("Quorril prefs.", QFile::encodeName(path()).constData()), 0);
+    Preferences p;
+    EXPECT_FALSE(p.LoadPrefs());
+    p.SetItem(QStringLiteral("x"), Variant(1));
+    EXPECT_FALSE(p.SavePrefs());
+    EXPECT_FALSE(p.LastSaveSucceeded());
+    EXPECT_EQ(linkText(path()), "Quorril prefs.");
+    EXPECT_TRUE(strays().isEmpty());
+
+    // Nothing there at all is no reason to keep anything.
+    ASSERT_TRUE(QFile::remove(path()));
+    Preferences q;
+    EXPECT_FALSE(q.LoadPrefs());
+    EXPECT_TRUE(q.SavePrefs());
 }
 
 TEST(PrefsStore, LookupsAndDefaults) {
