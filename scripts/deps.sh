@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
-  libavahi-client-dev avahi-daemon dbus
+  libavahi-client-dev avahi-daemon avahi-utils dbus iproute2
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   fonts-dejavu-core

@@ -13,6 +13,15 @@
 
 namespace {
 
+// Whether the process has a handler for sig (the SigCgt mask of /proc/PID/status).
+bool catches(qint64 pid, int sig) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return false;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("SigCgt:")) return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (sig - 1)) & 1;
+    return false;
+}
+
 TEST(Signals, EachEndsTheProgramWithItsNormalQuit) {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         QTemporaryDir config;
@@ -31,7 +40,8 @@ TEST(Signals, EachEndsTheProgramWithItsNormalQuit) {
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(QUORRIL_BINARY), {});
         ASSERT_TRUE(program.waitForStarted(5000));
-        QTest::qWait(1500);  // past the start-up, into the event loop
+        // Past the start-up, into the event loop: the program catches the signal by then.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return catches(program.processId(), sig); }, 10000)) << sig;
         ::kill(static_cast<pid_t>(program.processId()), sig);
         ASSERT_TRUE(program.waitForFinished(10000)) << sig;
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << sig;
