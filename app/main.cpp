@@ -1,5 +1,6 @@
 // Quorril: start-up, the event loop, and finalisation.
 #include "framework/guard.h"
+#include "framework/pluginhost.h"
 #include "shell/app.h"
 #include "shell/menu.h"
 #include "sprites/resources.h"
@@ -37,6 +38,9 @@ int main(int argc, char** argv) {
     // The program quits only through its own quit sequence, never because a window closed.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(tokenIcon());
+    // The plug-in's control class is registered and bound before the application object exists;
+    // without the plug-in the program runs with DNS-SD unavailable.
+    fw::LoadPlugins();
     int status = 0;
     auto* app = new shell::App();
     try {

@@ -1,0 +1,142 @@
+#include "plugin/publish.h"
+
+#include <avahi-common/alternative.h>
+#include <avahi-common/error.h>
+#include <avahi-common/malloc.h>
+
+namespace bonjour {
+
+Publish::Publish(PluginInstance* instance, PlainRaiser published, PlainRaiser stopped, ErrorRaiser error)
+    : instance_(instance), published_(published), stopped_(stopped), error_(error), link_([this] { LinkChanged(); }) {}
+
+Publish::~Publish() {
+    alive_.reset();
+    Drop();
+}
+
+void Publish::Drop() {
+    if (group_) avahi_entry_group_free(group_);
+    group_ = nullptr;
+    advertised_.clear();
+}
+
+void Publish::Start(const std::string& type, const std::string& name, const std::vector<std::string>& strings, std::int32_t port) {
+    Stop();
+    const std::optional<std::uint16_t> chosen = PublishedPort(port);
+    if (!chosen) return;  // no throw-away port to be had: nothing is published, silently
+    want_ = Wanted{type, name, *chosen, EncodeTxt(strings)};
+    announced_ = false;
+    renames_ = 0;
+    link_.Ensure(true);
+    if (link_.Running() && !group_) Register();
+}
+
+void Publish::Stop() {
+    if (!want_) return;
+    want_.reset();
+    Drop();
+    later_.Post([this] {
+        if (stopped_) stopped_(instance_);
+    });
+}
+
+void Publish::Fail(int error) {
+    Drop();
+    want_.reset();
+    later_.Post([this, error] {
+        if (error_) error_(instance_, error);
+    });
+}
+
+int Publish::AddService(const std::string& name) {
+    const Wanted& w = *want_;
+    // The record's strings in their order, as Avahi lists them (each added in front).
+    AvahiStringList* txt = nullptr;
+    for (std::size_t pos = 0; pos < w.txt.size(); pos += 1 + w.txt[pos])
+        txt = avahi_string_list_add_arbitrary(txt, w.txt.data() + pos + 1, w.txt[pos]);
+    const int r = avahi_entry_group_add_service_strlst(group_, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, AvahiPublishFlags(0), name.c_str(),
+                                                       w.type.c_str(), nullptr, nullptr, w.port, txt);
+    avahi_string_list_free(txt);
+    return r;
+}
+
+void Publish::Register() {
+    AvahiClient* c = link_.Running();
+    AvahiEntryGroup* g = avahi_entry_group_new(c, OnGroup, this);
+    if (!g) return Fail(avahi_client_errno(c));
+    group_ = g;
+    // An empty name is the machine's: the daemon refuses an empty one.
+    std::string name = want_->name;
+    if (name.empty()) {
+        const char* host = avahi_client_get_host_name(c);
+        name = host ? host : "";
+    }
+    int r;
+    // A name taken by another service on this machine (a second Quorril): the next free one.
+    while ((r = AddService(name)) == AVAHI_ERR_COLLISION && renames_ < kMaxRenames) {
+        char* next = avahi_alternative_service_name(name.c_str());
+        if (!next) break;
+        name = next;
+        avahi_free(next);
+        ++renames_;
+    }
+    if (r >= 0) r = avahi_entry_group_commit(group_);
+    if (r < 0) return Fail(r);
+    advertised_ = name;
+}
+
+void Publish::OnGroup(AvahiEntryGroup* g, AvahiEntryGroupState state, void* self) {
+    auto* p = static_cast<Publish*>(self);
+    if (g != p->group_) return;  // the first report comes from inside avahi_entry_group_new
+    try {
+        switch (state) {
+            case AVAHI_ENTRY_GROUP_REGISTERING:
+            case AVAHI_ENTRY_GROUP_ESTABLISHED:
+                if (!p->announced_) {
+                    p->announced_ = true;
+                    p->later_.Post([p] {
+                        if (p->published_) p->published_(p->instance_);
+                    });
+                }
+                break;
+            case AVAHI_ENTRY_GROUP_COLLISION: {
+                // Another machine advertises the name: go on under the next one.
+                if (p->renames_ >= kMaxRenames) return p->Fail(AVAHI_ERR_COLLISION);
+                char* next = avahi_alternative_service_name(p->advertised_.c_str());
+                if (!next) return p->Fail(AVAHI_ERR_NO_MEMORY);
+                std::string name = next;
+                avahi_free(next);
+                ++p->renames_;
+                avahi_entry_group_reset(g);
+                int r = p->AddService(name);
+                if (r >= 0) r = avahi_entry_group_commit(g);
+                if (r < 0) return p->Fail(r);
+                p->advertised_ = name;
+                break;
+            }
+            case AVAHI_ENTRY_GROUP_FAILURE:
+                p->Fail(avahi_client_errno(avahi_entry_group_get_client(g)));
+                break;
+            default:
+                break;
+        }
+    } catch (...) {
+    }
+}
+
+void Publish::LinkChanged() {
+    if (!link_.Running()) {
+        // The daemon went away, or its host name is settling: what was advertised is gone; it
+        // is advertised again once the daemon runs.
+        if (group_) {
+            avahi_entry_group_free(group_);
+            group_ = nullptr;
+            advertised_.clear();
+            announced_ = false;
+        }
+        return;
+    }
+    if (want_ && !group_) Register();
+}
+
+}  // namespace bonjour

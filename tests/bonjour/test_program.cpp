@@ -1,0 +1,99 @@
+// The program itself with its plug-in: it loads libBonjour.so from the folder it runs from,
+// wherever that folder is, and a machine without the daemon, or a program without its plug-in,
+// still starts and plays against the computer.
+#include "shell/preferences.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+constexpr int kWait = 15000;
+
+// The program copied into a folder of its own, with or without its plug-in beside it.
+struct Installed {
+    QTemporaryDir dir, config;
+    QProcess program;
+
+    explicit Installed(bool withPlugin) {
+        QFile::copy(QStringLiteral(QUORRIL_BINARY), dir.filePath(QStringLiteral("quorril")));
+        QFile(dir.filePath(QStringLiteral("quorril"))).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (withPlugin) QFile::copy(QStringLiteral(QUORRIL_PLUGIN_PATH), dir.filePath(QStringLiteral("libBonjour.so")));
+    }
+    void start(const QString& bus) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), bus);
+        program.setProcessEnvironment(env);
+        program.start(dir.filePath(QStringLiteral("quorril")), {});
+    }
+    QString plugin() const { return dir.filePath(QStringLiteral("libBonjour.so")); }
+    // Whether the running program has that file mapped.
+    bool maps(const QString& file) const {
+        QFile m(QStringLiteral("/proc/%1/maps").arg(program.processId()));
+        return m.open(QIODevice::ReadOnly) && m.readAll().contains(file.toUtf8());
+    }
+    // The game against the computer runs: the computer player's connection to port 1234 is up.
+    // Both ends show, the listener's side possibly as an IPv4-mapped IPv6 address.
+    static bool gameUp() {
+        int established = 0;
+        for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+            QFile tcp(QString::fromLatin1(table));
+            if (!tcp.open(QIODevice::ReadOnly)) continue;
+            for (const QByteArray& line : tcp.readAll().split('\n')) {
+                const QList<QByteArray> f = line.simplified().split(' ');
+                // local address, remote address, state 01 (established), 127.0.0.1:1234 on either side
+                if (f.size() > 3 && f[3] == "01" && (f[1].endsWith("0100007F:04D2") || f[2].endsWith("0100007F:04D2"))) ++established;
+            }
+        }
+        return established >= 2;
+    }
+    // Quits as a desktop logout does; answers whether it ended normally and wrote its preferences.
+    bool quit() {
+        ::kill(pid_t(program.processId()), SIGTERM);
+        if (!program.waitForFinished(10000) || program.exitStatus() != QProcess::NormalExit || program.exitCode() != 0) return false;
+        return QFile::exists(QDir(config.path()).filePath(QStringLiteral("Quorril prefs.")));
+    }
+};
+
+QString privateBus() { return qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS"); }
+
+TEST(Program, MovedToAnotherFolderItLoadsThePluginBesideIt) {
+    if (!qEnvironmentVariableIsSet("QUORRIL_AVAHI_CTL")) GTEST_SKIP() << "run through tests/support/with-avahi.sh";
+    Installed q(true);
+    q.start(privateBus());
+    ASSERT_TRUE(q.program.waitForStarted());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return q.maps(q.plugin()); }, kWait));
+    // Not the one in the build folder.
+    EXPECT_FALSE(q.maps(QStringLiteral(QUORRIL_PLUGIN_PATH)));
+    EXPECT_TRUE(QTest::qWaitFor(Installed::gameUp, kWait));
+    EXPECT_TRUE(q.quit());
+}
+
+TEST(Program, WithoutTheDaemonOrWithoutThePluginItStartsAndPlays) {
+    struct Case {
+        const char* name;
+        bool plugin;
+        bool daemon;
+    };
+    for (const Case& c : {Case{"no daemon", true, false}, Case{"no plug-in file", false, true}, Case{"neither", false, false}}) {
+        if (c.daemon && !qEnvironmentVariableIsSet("QUORRIL_AVAHI_CTL")) continue;
+        Installed q(c.plugin);
+        q.start(c.daemon ? privateBus() : QStringLiteral("unix:path=/nonexistent/quorril-no-bus"));
+        ASSERT_TRUE(q.program.waitForStarted()) << c.name;
+        EXPECT_TRUE(QTest::qWaitFor(Installed::gameUp, kWait)) << c.name;
+        EXPECT_EQ(q.maps(q.plugin()), c.plugin) << c.name;
+        EXPECT_EQ(q.program.state(), QProcess::Running) << c.name;
+        EXPECT_TRUE(q.quit()) << c.name;
+    }
+}
+
+}  // namespace
