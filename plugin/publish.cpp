@@ -27,8 +27,9 @@ void Publish::Start(const std::string& type, const std::string& name, const std:
     want_ = Wanted{type, name, *chosen, EncodeTxt(strings)};
     announced_ = false;
     renames_ = 0;
+    // A daemon that is there registers the service from inside Ensure already.
     link_.Ensure(true);
-    if (link_.Running() && !group_) Register();
+    if (want_ && link_.Running() && !group_) Register();
 }
 
 void Publish::Stop() {
@@ -62,6 +63,7 @@ int Publish::AddService(const std::string& name) {
 
 void Publish::Register() {
     AvahiClient* c = link_.Running();
+    if (!want_ || !c) return;
     AvahiEntryGroup* g = avahi_entry_group_new(c, OnGroup, this);
     if (!g) return Fail(avahi_client_errno(c));
     group_ = g;
