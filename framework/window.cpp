@@ -96,6 +96,7 @@ Window::Window(Kind kind) : QWidget(nullptr) {
         return;
     }
     sub_ = area.addSubWindow(this);
+    subObject_ = sub_.data();
     sub_->setAttribute(Qt::WA_DeleteOnClose, false);
     sub_->hide();
     sub_->installEventFilter(this);
@@ -107,7 +108,7 @@ Window::~Window() {
     r.erase(std::remove(r.begin(), r.end(), this), r.end());
     // A window deleted on its own leaves its empty sub-window behind; one deleted with its
     // sub-window finds the deletion cancelled with the sub-window's own end.
-    if (sub_) sub_->deleteLater();
+    if (subObject_) subObject_->deleteLater();
 }
 
 QWidget& Window::Host() { return sub_ ? static_cast<QWidget&>(*sub_) : *this; }
@@ -243,8 +244,9 @@ void Window::closeEvent(QCloseEvent* e) {
 }
 
 bool Window::eventFilter(QObject* o, QEvent* e) {
-    // The sub-window's close box asks the window, which may refuse.
-    if (o == sub_ && e->type() == QEvent::Close) {
+    // The sub-window's close box asks the window, which may refuse. The type goes first: the
+    // sub-window also sends events while it is being destroyed, when it is no longer one.
+    if (e->type() == QEvent::Close && o == sub_) {
         e->ignore();
         Close();
         return true;

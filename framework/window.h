@@ -98,6 +98,9 @@ private:
     void fitHost();
 
     QPointer<QMdiSubWindow> sub_;
+    // The same, for the destructor: while the sub-window itself is being destroyed it is no
+    // longer a QMdiSubWindow, and only a plain QObject pointer may look at it.
+    QPointer<QObject> subObject_;
     std::map<QString, MenuHandler> menuHandlers_;
     bool closed_ = false;
     bool closing_ = false;
