@@ -1,6 +1,8 @@
 #include "framework/window.h"
 
 #include "framework/application.h"
+#include "framework/buttons.h"
+#include "framework/container.h"
 #include "framework/guard.h"
 
 #include <QAction>
@@ -210,6 +212,11 @@ void Window::SetLeft(int left) {
     }
 }
 
+void Window::SetHeight(int h) {
+    setFixedHeight(h);
+    fitHost();
+}
+
 void Window::AddMenuHandler(const QString& item, MenuHandler handler) { menuHandlers_[item] = std::move(handler); }
 
 const Window::MenuHandler* Window::FindMenuHandler(const QString& item) const {
@@ -219,6 +226,8 @@ const Window::MenuHandler* Window::FindMenuHandler(const QString& item) const {
 
 void Window::RunOpen(bool show) {
     Guard("Window.AddMenuHandlers", [this] { AddMenuHandlers(); });
+    // The controls open before their window.
+    OpenControls(this);
     Guard("Window.Open", [this] { Event_Open(); });
     if (show && visibleAtOpen_ && !closed_) Show();
 }
@@ -254,7 +263,27 @@ bool Window::eventFilter(QObject* o, QEvent* e) {
     return QWidget::eventFilter(o, e);
 }
 
+namespace {
+
+// The default (or cancel) button the user sees and may press: a window may hold several groups
+// with one each, of which only one is on screen at a time.
+PushButton* roleButton(Window* w, bool isDefault) {
+    for (PushButton* b : w->findChildren<PushButton*>())
+        if ((isDefault ? b->Default() : b->Cancel()) && b->isVisible() && b->isEnabled()) return b;
+    return nullptr;
+}
+
+}  // namespace
+
 void Window::keyPressEvent(QKeyEvent* e) {
+    const bool isReturn = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if ((isReturn || e->key() == Qt::Key_Escape) && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (PushButton* b = roleButton(this, isReturn)) {
+            e->accept();
+            b->click();
+            return;
+        }
+    }
     const QString key = e->text();
     if (!key.isEmpty() && GuardValue("Window.KeyDown", false, [&] { return Event_KeyDown(key.left(1)); })) {
         e->accept();

@@ -46,6 +46,8 @@ public:
     void SetLeft(int left);
     int Width() const { return width(); }
     int Height() const { return height(); }
+    // A window of fixed size takes the new height at once, its frame with it.
+    void SetHeight(int h);
 
     // The title bar's boxes and the kind of frame: Qt's window hints (the window type is ignored;
     // no maximise hint means no maximise box).
@@ -80,14 +82,16 @@ public:
     virtual void Event_EnableMenuItems() {}
     virtual void AddMenuHandlers() {}
 
-    // Run by fw::Instance right after construction: binds the menu handlers, raises Open and
-    // shows the window unless it was made hidden or show is false.
+    // Run by fw::Instance right after construction: binds the menu handlers, opens the container
+    // controls, raises Open and shows the window unless it was made hidden or show is false.
     void RunOpen(bool show = true);
 
     // Whether the window shows itself once opened; a window that starts hidden sets it false.
     void SetVisibleAtOpen(bool v) { visibleAtOpen_ = v; }
 
 protected:
+    // Return presses the default push button and Escape the cancel one, when one is on screen
+    // and enabled; other keys go to Event_KeyDown.
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;

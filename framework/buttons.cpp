@@ -1,0 +1,51 @@
+#include "framework/buttons.h"
+
+#include "framework/guard.h"
+
+#include <QButtonGroup>
+
+namespace fw {
+
+namespace {
+
+void raiseAction(const char* event, const std::function<void()>& handler) {
+    if (!handler) return;
+    // The handler runs from a copy: it may close the window that holds the button.
+    auto f = handler;
+    Guard(event, f);
+}
+
+}  // namespace
+
+PushButton::PushButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
+    // Return goes to the default button only, through the window, never to the focused one.
+    setAutoDefault(false);
+    connect(this, &QPushButton::clicked, this, [this] { raiseAction("PushButton.Action", Action); });
+}
+
+void PushButton::SetDefault(bool on) {
+    default_ = on;
+    // The style draws the default button apart.
+    setDefault(on);
+}
+
+BevelButton::BevelButton(const QString& caption, int index, QWidget* parent) : QPushButton(caption, parent), index_(index) {
+    setAutoDefault(false);
+    setCheckable(true);
+    connect(this, &QPushButton::clicked, this, [this] { raiseAction("BevelButton.Action", Action); });
+}
+
+RadioButton::RadioButton(const QString& caption, int index, QWidget* parent) : QRadioButton(caption, parent), index_(index) {
+    connect(this, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) raiseAction("RadioButton.Action", Action);
+    });
+}
+
+void RadioButton::Pair(RadioButton* a, RadioButton* b) {
+    auto* group = new QButtonGroup(a);
+    group->setExclusive(true);
+    group->addButton(a);
+    group->addButton(b);
+}
+
+}  // namespace fw
