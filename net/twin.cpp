@@ -14,6 +14,7 @@
 #include "sprites/kxmap.h"
 #include "sprites/resources.h"
 #include "windows/game.h"
+#include "windows/newgame.h"
 #include "windows/outilcontain.h"
 
 #include <QLabel>
@@ -34,10 +35,8 @@ bool preference(const char* key) {
     return app && app->prefs && app->prefs->GetBooleanItem(QString::fromLatin1(key));
 }
 
-void closeNewGameDialog() {
-    // The new-game dialog closes when the handshake arrives. It is not in the program yet:
-    // when it lands, this becomes fw::CloseInstance<the dialog>().
-}
+// The new-game dialog closes when the handshake arrives, not when its OK is pressed.
+void closeNewGameDialog() { fw::CloseInstance<wnd::newgame>(); }
 
 std::int32_t parseInt(const QString& s) { return net::ParseLeadingInt(std::u32string_view(s.toStdU32String())); }
 

@@ -10,6 +10,7 @@
 #include "shell/pref.h"
 #include "shell/scores.h"
 #include "sprites/resources.h"
+#include "windows/newgame.h"
 
 namespace shell {
 
@@ -63,10 +64,13 @@ void App::Event_Close() {
     if (prefs) prefs->SavePrefs();
 }
 
-// The new-game dialog and the help and about windows are not in the program yet: their
-// commands answer as they will, and show nothing for now.
-bool App::_JeuNewGame_Action() { return false; }
+bool App::_JeuNewGame_Action() {
+    newgame().Show();
+    return false;
+}
 
+// The help and about windows are not in the program yet: their commands answer as they will,
+// and show nothing for now.
 bool App::_AideAidedeTarvelle4_Action() { return false; }
 
 bool App::_AppleAproposdeTarvelle4_Action() { return false; }

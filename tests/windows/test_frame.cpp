@@ -14,6 +14,7 @@
 #include "shell/scores.h"
 #include "windows/drawerwindow.h"
 #include "windows/game.h"
+#include "windows/newgame.h"
 #include "windows/outil_mac.h"
 
 #include "app_fixture.h"
@@ -58,6 +59,7 @@ TEST_F(FrameTest, TheDesktopSeesOneWindowThatHoldsEveryOther) {
     WinIP().Show();
     waitconnect().Show();
     showcolor().Show();
+    newgame().Show();
     wnd::Outil_Mac& drawer = openGame();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
 
@@ -69,7 +71,7 @@ TEST_F(FrameTest, TheDesktopSeesOneWindowThatHoldsEveryOther) {
     EXPECT_EQ(tops, std::vector<QWidget*>{&frame()});
 
     const QRect area = viewport()->rect();
-    ASSERT_GE(fw::AllWindows().size(), 9u);
+    ASSERT_GE(fw::AllWindows().size(), 10u);
     for (fw::Window* w : fw::AllWindows()) {
         SCOPED_TRACE(w->metaObject()->className());
         EXPECT_EQ(w->window(), &frame());
@@ -102,6 +104,7 @@ TEST_F(FrameTest, TitleBarsCarryTheBoxesEachWindowAsksFor) {
         {"pref", &pref(), true, true},
         {"twin", &twin(), false, true},
         {"scores", &scores(), true, true},
+        {"newgame", &newgame(), true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

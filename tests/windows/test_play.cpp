@@ -14,7 +14,11 @@
 #include "sprites/endshow.h"
 #include "sprites/kxmap.h"
 #include "sprites/resources.h"
+#include "framework/buttons.h"
+#include "windows/butonsokcancel.h"
+#include "windows/colorchoice.h"
 #include "windows/game.h"
+#include "windows/newgame.h"
 #include "windows/outil_mac.h"
 #include "windows/outilcontain.h"
 
@@ -25,7 +29,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QAction>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -187,6 +194,43 @@ TEST_F(PlayTest, ClickModeDropsAtTheClickedColumn) {
     EXPECT_EQ(sent.back(), QStringLiteral("IPLA4#-1"));
     playToTheEnd(true);
     expectTokensInTheirCells();
+}
+
+TEST_F(PlayTest, AWholeGameStartedFromTheMenuWithTheMouse) {
+    seed({{"newGameAtStartup", fw::Variant(false)}, {"difficulty", fw::Variant(std::int32_t(2))}});
+    start();
+    EXPECT_FALSE(fw::Exists<wnd::game>());
+
+    // « Jeu », then « Nouvelle partie ... ».
+    QMenuBar* bar = app->FrameWindow().menuBar();
+    QAction* jeu = bar->actions().value(0);
+    ASSERT_TRUE(jeu && jeu->menu());
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(jeu).center());
+    QMenu* menu = jeu->menu();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 5000));
+    QAction* item = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->text() == QLatin1String("Nouvelle partie ...")) item = a;
+    ASSERT_TRUE(item && item->isEnabled());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    ASSERT_TRUE(fw::Exists<wnd::newgame>());
+
+    // Yellow, then Ok.
+    wnd::newgame& dialog = newgame();
+    PictureButton* yellow = dialog.CCOrd->Button(0);
+    QTest::mouseMove(yellow, yellow->rect().center());
+    QTest::mouseClick(yellow, Qt::LeftButton, {}, yellow->rect().center());
+    QWidget* ok = dialog.ButonsOkCancel1->PushButton1;
+    ASSERT_TRUE(ok->isEnabled());
+    QTest::mouseClick(ok, Qt::LeftButton, {}, ok->rect().center());
+
+    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<wnd::game>(); }, 10000));
+    EXPECT_FALSE(fw::Exists<wnd::newgame>());
+    EXPECT_EQ(game().type, QStringLiteral("serveur"));
+    EXPECT_EQ(board().CouleurSelf, -1);
+    playToTheEnd(false);
+    expectTokensInTheirCells();
+    EXPECT_EQ(line("StaticText7"), QStringLiteral("La partie est finie"));
 }
 
 // A guest of the test's own that plays column 6 whatever happens, so the host wins at once.
