@@ -6,7 +6,13 @@
 #include "net/twin.h"
 #include "shell/app.h"
 #include "shell/preferences.h"
+#include "framework/buttons.h"
+#include "framework/listbox.h"
+#include "framework/msgbox.h"
+#include "windows/butonsokcancel.h"
+#include "windows/colorchoice.h"
 #include "windows/game.h"
+#include "windows/newgame.h"
 #include "windows/outil_mac.h"
 
 #include "app_fixture.h"
@@ -18,13 +24,20 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QLineEdit>
 #include <QProcess>
+#include <QTimer>
 #include <QTest>
 
 namespace {
 
 // Real pointer and key events, through the X server and the window manager.
 void xdotool(const QStringList& args) { ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0); }
+void clickOn(QWidget* w, QPoint at) {
+    const QPoint g = w->mapToGlobal(at);
+    xdotool({QStringLiteral("mousemove"), QString::number(g.x()), QString::number(g.y()), QStringLiteral("click"), QStringLiteral("1")});
+}
 void clickAt(QPoint global) {
     xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()), QStringLiteral("click"),
              QStringLiteral("1")});
@@ -97,6 +110,80 @@ TEST_F(DesktopTest, MenusAnswerRealClicksAndNoClickHidesTheGame) {
         EXPECT_TRUE(inside(QApplication::widgetAt(panel), &drawer));
         EXPECT_EQ(managedWindows(), 1);
     }
+}
+
+// The new-game dialog from the menu, as a user reaches it: real clicks through the window manager,
+// the message box a local address gets as a window of its own over the frame, and Escape. No OK
+// here connects anywhere.
+TEST_F(DesktopTest, TheNewGameDialogAnswersRealClicksAndKeys) {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    frame().Maximize();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
+    QTRY_VERIFY_WITH_TIMEOUT(frame().isMaximized(), 5000);
+    QTest::qWait(300);
+
+    QMenuBar* bar = frame().menuBar();
+    QAction* jeu = bar->actions().value(0);
+    ASSERT_TRUE(jeu && jeu->menu());
+    clickOn(bar, bar->actionGeometry(jeu).center());
+    QMenu* menu = jeu->menu();
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::activePopupWidget(), static_cast<QWidget*>(menu), 3000);
+    QAction* item = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->text() == QLatin1String("Nouvelle partie ...")) item = a;
+    ASSERT_TRUE(item);
+    clickOn(menu, menu->actionGeometry(item).center());
+    QTRY_VERIFY_WITH_TIMEOUT(fw::Exists<wnd::newgame>() && newgame().isVisible(), 3000);
+    wnd::newgame& d = newgame();
+    EXPECT_EQ(d.Height(), 225);
+    EXPECT_EQ(managedWindows(), 1);
+    const int frameExtra = d.FrameGeometry().height() - d.Height();
+
+    clickOn(d.GameStyle[1], d.GameStyle[1]->rect().center());
+    QTRY_COMPARE_WITH_TIMEOUT(d.Height(), 319, 3000);
+    EXPECT_TRUE(d.ListBox1->isVisible());
+    clickOn(d.NetMode[1], QPoint(8, d.NetMode[1]->height() / 2));
+    QTRY_COMPARE_WITH_TIMEOUT(d.Height(), 273, 3000);
+    clickOn(d.CCNet->Button(1), QPoint(35, 35));
+    QTRY_VERIFY_WITH_TIMEOUT(d.CCNet->Button(1)->Active(), 3000);
+    EXPECT_TRUE(d.ButonsOkCancel3->PushButton1->isEnabled());
+    // The frame around the content follows each height.
+    EXPECT_EQ(d.FrameGeometry().height(), 273 + frameExtra);
+
+    // A local address: the box is a window over the frame; Return answers it.
+    clickOn(d.NetMode[0], QPoint(8, d.NetMode[0]->height() / 2));
+    clickOn(d.RadioButton2, QPoint(8, d.RadioButton2->height() / 2));
+    QTRY_VERIFY_WITH_TIMEOUT(d.CltIP->isEnabled(), 3000);
+    clickOn(d.CltIP, d.CltIP->rect().center());
+    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a")});
+    xdotool({QStringLiteral("type"), QStringLiteral("localhost")});
+    QTRY_COMPARE_WITH_TIMEOUT(d.choosen_ip, QStringLiteral("localhost"), 3000);
+    const int boxes = fw::MsgBoxCount();
+    bool seen = false;
+    int windows = 0;
+    // The box runs its own loop: a watch that ticks in it answers it, once the window manager
+    // has had time to take it.
+    QTimer watch;
+    int ticks = 0;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!qobject_cast<QMessageBox*>(box) || !box->isVisible() || ++ticks < 6) return;
+        watch.stop();
+        seen = true;
+        windows = managedWindows();
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    });
+    watch.start(50);
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    QTRY_VERIFY_WITH_TIMEOUT(fw::MsgBoxCount() == boxes + 1 && !QApplication::activeModalWidget(), 5000);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(windows, 2);
+    ASSERT_TRUE(fw::Exists<wnd::newgame>());
+
+    // Escape presses the cancel button of the group on screen.
+    clickOn(&d, QPoint(5, 5));
+    xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+    QTRY_VERIFY_WITH_TIMEOUT(!fw::Exists<wnd::newgame>(), 3000);
 }
 
 }  // namespace
