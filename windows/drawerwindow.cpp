@@ -19,7 +19,8 @@ fw::Window::Kind panelOf(fw::Window* parent) {
 DrawerWindow::DrawerWindow(fw::Window* parent) : fw::Window(panelOf(parent)) {
     a_parent = parent;
     // The drawer follows what happens to the parent's frame in the area.
-    parent->Host().installEventFilter(this);
+    parentHost_ = &parent->Host();
+    parentHost_->installEventFilter(this);
     // Working in the drawer brings the parent and the drawer to the front together.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now && state_ == StateOpen && isAncestorOf(now)) follow();
@@ -143,7 +144,8 @@ void DrawerWindow::place() {
 }
 
 bool DrawerWindow::eventFilter(QObject* o, QEvent* e) {
-    if (a_parent && o == &a_parent->Host()) {
+    // Compared as a plain object: the parent's frame also sends events while it is destroyed.
+    if (o == parentHost_.data() && a_parent) {
         switch (e->type()) {
         case QEvent::Move:
         case QEvent::Resize:

@@ -59,6 +59,7 @@ private:
     void follow();
 
     QPointer<fw::Window> a_parent;
+    QPointer<QObject> parentHost_;
     std::int32_t state_ = StateClosed;
     std::int32_t leading_ = 0;
     std::int32_t trailing_ = 0;
