@@ -106,7 +106,7 @@ bool CheckCredits(const unsigned char keys[16]) {
 
 const std::string& AboutText() {
     static const std::string text =
-        "Bonjour, greffon DNS-SD de Quorril, par l'équipe Quorril, 2024\n"
+        "Bonjour, greffon DNS-SD de Quorril, par l'équipe Quorril, 2026\n"
         "Version 1.0.6\n"
         "Nouveauté :\n"
         "- Possibilité de gérer les ports\n"
