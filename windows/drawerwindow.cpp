@@ -23,7 +23,10 @@ DrawerWindow::DrawerWindow(fw::Window* parent) : fw::Window(panelOf(parent)) {
     parentHost_->installEventFilter(this);
     // Working in the drawer brings the parent and the drawer to the front together.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        if (now && state_ == StateOpen && isAncestorOf(now)) follow();
+        if (now && state_ == StateOpen && isAncestorOf(now)) {
+            if (a_parent) a_parent->Host().raise();
+            follow();
+        }
     });
     SetVisibleAtOpen(false);
     hide();
@@ -93,6 +96,28 @@ void DrawerWindow::HandleClosedEvent() {
 void DrawerWindow::follow() {
     place();
     show();
+    stackAboveParent();
+}
+
+// Just above the parent's frame, and no higher: a window brought to the front after the parent
+// (whatever the parent goes through meanwhile, such as losing its active state) stays above the
+// drawer too.
+void DrawerWindow::stackAboveParent() {
+    QWidget* host = a_parent ? &a_parent->Host() : nullptr;
+    QWidget* area = parentWidget();
+    if (!host || !area || host->parentWidget() != area) {
+        raise();
+        return;
+    }
+    // A widget's children are listed from the bottom of the stack to its top.
+    const QObjectList& siblings = area->children();
+    for (qsizetype k = siblings.indexOf(host) + 1; k < siblings.size(); ++k) {
+        auto* w = qobject_cast<QWidget*>(siblings[k]);
+        if (w && w != this && !w->isWindow()) {
+            stackUnder(w);
+            return;
+        }
+    }
     raise();
 }
 
@@ -152,7 +177,7 @@ bool DrawerWindow::eventFilter(QObject* o, QEvent* e) {
             place();
             break;
         case QEvent::ZOrderChange:
-            if (state_ == StateOpen && isVisible()) raise();
+            if (state_ == StateOpen && isVisible()) stackAboveParent();
             break;
         case QEvent::Show:
             if (state_ == StateOpen && parentShown()) follow();

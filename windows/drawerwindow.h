@@ -57,6 +57,7 @@ private:
     bool parentShown() const;
     void place();
     void follow();
+    void stackAboveParent();
 
     QPointer<fw::Window> a_parent;
     QPointer<QObject> parentHost_;

@@ -167,6 +167,25 @@ TEST_F(FrameTest, TheDrawerIsAPanelGluedToTheGameWindow) {
     QTRY_VERIFY(!gone);
 }
 
+TEST_F(FrameTest, AWindowOpenedAfterTheGameStaysAboveItsDrawer) {
+    wnd::Outil_Mac& drawer = openGame();
+    game().Show();
+    QTest::qWait(20);
+    WinIP().Show();
+    WinIP().SetLeft(drawer.x());
+    WinIP().SetTop(drawer.y());
+    // The game window's loss of its active state is handled after the window came up.
+    QTest::qWait(50);
+    QWidget* hit = viewport()->childAt(drawer.geometry().topLeft() + QPoint(20, 20));
+    ASSERT_NE(hit, nullptr);
+    EXPECT_TRUE(WinIP().Host().isAncestorOf(hit)) << hit->metaObject()->className();
+
+    // Back in front, the game window takes its drawer with it.
+    game().Show();
+    QTest::qWait(50);
+    EXPECT_EQ(viewport()->childAt(drawer.geometry().center()), drawer.childAt(drawer.rect().center()));
+}
+
 TEST_F(FrameTest, CtrlWIsFermerAloneInEveryWindow) {
     static std::vector<std::string> warnings;
     warnings.clear();
