@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QTextLayout>
+#include <QTextOption>
 
 #include <cmath>
 
@@ -23,9 +24,6 @@ QString Lines(QString text) {
 
 // Text is laid out from the top left of a box this wide, wrapped only at a positive width.
 double BoxWidth(int wrapWidth) { return wrapWidth > 0 ? wrapWidth : 1e6; }
-int TextFlags(int wrapWidth) {
-    return Qt::AlignLeft | Qt::AlignTop | (wrapWidth > 0 ? int(Qt::TextWordWrap) : 0);
-}
 
 }  // namespace
 
@@ -103,17 +101,47 @@ void Graphics::DrawPicture(const Picture& pic, int dx, int dy, int dw, int dh, i
     Changed(QRect(dx, dy, dw, dh));
 }
 
-void Graphics::DrawString(const QString& text, int x, int y, int wrapWidth) {
+void Graphics::DrawString(const QString& text, int x, int y, int wrapWidth) { DrawWrapped(Wrap(text, wrapWidth), x, y); }
+
+WrappedText Graphics::Wrap(const QString& text, int wrapWidth) const {
+    WrappedText out;
     const QFont f = Font();
-    const QFontMetricsF fm(f);
+    QTextOption option(Qt::AlignLeft);
+    option.setWrapMode(wrapWidth > 0 ? QTextOption::WordWrap : QTextOption::NoWrap);
+    double y = 0;
+    for (const QString& paragraph : Lines(text).split(QLatin1Char('\n'))) {
+        // Laid out for the target itself, so measures and drawing agree.
+        QTextLayout layout(paragraph, f, target_);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(BoxWidth(wrapWidth));
+            out.lines.push_back({paragraph.mid(line.textStart(), line.textLength()), y, line.ascent(), line.height(),
+                                 line.naturalTextWidth()});
+            y += line.height();
+        }
+        layout.endLayout();
+    }
+    out.height = y;
+    return out;
+}
+
+void Graphics::DrawWrapped(const WrappedText& text, int x, int y) {
+    if (text.lines.empty()) return;
+    const double top = y - text.lines.front().ascent;
     QPainter p(target_);
     p.setRenderHint(QPainter::TextAntialiasing);
-    p.setFont(f);
+    p.setFont(Font());
     p.setPen(ForeColor);
-    QRectF bounds;
-    p.drawText(QRectF(x, y - fm.ascent(), BoxWidth(wrapWidth), 1e6), TextFlags(wrapWidth), Lines(text), &bounds);
+    QRectF drawn;
+    for (const WrappedText::Line& line : text.lines) {
+        const double lineTop = top + line.top;
+        if (lineTop >= target_->height() || lineTop + line.height <= 0 || line.text.isEmpty()) continue;
+        p.drawText(QPointF(x, lineTop + line.ascent), line.text);
+        drawn |= QRectF(x, lineTop, line.width, line.height);
+    }
     p.end();
-    Changed(bounds.toAlignedRect().adjusted(-2, -2, 2, 2));
+    if (!drawn.isEmpty()) Changed(drawn.toAlignedRect().adjusted(-2, -2, 2, 2));
 }
 
 double Graphics::StringWidth(const QString& text) const {
@@ -124,9 +152,7 @@ double Graphics::StringWidth(const QString& text) const {
 }
 
 int Graphics::StringHeight(const QString& text, int wrapWidth) const {
-    const QFontMetricsF fm(Font());
-    const QRectF r = fm.boundingRect(QRectF(0, 0, BoxWidth(wrapWidth), 1e6), TextFlags(wrapWidth), Lines(text));
-    return static_cast<int>(std::ceil(r.height()));
+    return static_cast<int>(std::ceil(Wrap(text, wrapWidth).height));
 }
 
 int Graphics::TextAscent() const {

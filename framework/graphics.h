@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace fw {
 
@@ -19,6 +20,21 @@ QString MapFontName(const QString& name);
 // A font by its design name at a pixel size: the windows were designed at 72 dpi, where points
 // were pixels.
 QFont DesignFont(const QString& name, int pixels, bool bold = false, bool italic = false);
+
+// A text broken into lines at a wrap width, as a Graphics lays it out in its font. Plain data:
+// one thread may lay a long text out once, and another draw it again and again, each time
+// shaping only the lines that show.
+struct WrappedText {
+    struct Line {
+        QString text;
+        double top = 0;  // from the top of the first line
+        double ascent = 0;
+        double height = 0;
+        double width = 0;
+    };
+    std::vector<Line> lines;
+    double height = 0;
+};
 
 class Graphics {
 public:
@@ -48,6 +64,11 @@ public:
     // Text with its first baseline at y; wrapWidth > 0 wraps the lines at that width.
     // Carriage returns and line feeds both break lines.
     void DrawString(const QString& text, int x, int y, int wrapWidth = 0);
+    // The lines DrawString draws and StringHeight measures, in this Graphics' font.
+    WrappedText Wrap(const QString& text, int wrapWidth) const;
+    // Draws a wrapped text, its first baseline at y; lines wholly outside the target are skipped.
+    // The text must have been wrapped in the same font.
+    void DrawWrapped(const WrappedText& text, int x, int y);
     double StringWidth(const QString& text) const;
     int StringHeight(const QString& text, int wrapWidth) const;
     int TextAscent() const;

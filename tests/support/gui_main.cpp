@@ -1,3 +1,4 @@
+#include "framework/system.h"
 #include "sprites/resources.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <cstdlib>
 
 // Every GUI test runs with its own empty preferences folder, so no test reads a real user's file.
@@ -27,6 +29,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", platform);
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
+    // No test starts a browser or a mail program: an address handed to the desktop is only
+    // reported, unless the test catches it itself.
+    fw::SetURLHandler([](const QString& url) { std::fprintf(stderr, "not opened in a test: %s\n", qPrintable(url)); });
     const int status = RUN_ALL_TESTS();
     // Cached sounds must go before Qt's audio does, as the program's finalisation has it.
     ReleaseResources();
