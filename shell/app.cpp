@@ -3,6 +3,8 @@
 #include "framework/guard.h"
 #include "framework/sound.h"
 #include "game/ia.h"
+#include "info/about.h"
+#include "info/help.h"
 #include "net/twin.h"
 #include "net/winip.h"
 #include "shell/menu.h"
@@ -69,11 +71,16 @@ bool App::_JeuNewGame_Action() {
     return false;
 }
 
-// The help and about windows are not in the program yet: their commands answer as they will,
-// and show nothing for now.
-bool App::_AideAidedeTarvelle4_Action() { return false; }
+bool App::_AideAidedeTarvelle4_Action() {
+    help().Show();
+    return false;
+}
 
-bool App::_AppleAproposdeTarvelle4_Action() { return false; }
+// An open window only comes to the front: its credits go on where they are.
+bool App::_AppleAproposdeTarvelle4_Action() {
+    about().Show();
+    return false;
+}
 
 bool App::_EditionPreferences_Action() {
     pref().Show();

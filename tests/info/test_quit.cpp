@@ -1,0 +1,73 @@
+// Quitting with the credits running, through the real event loop and the real quit sequence:
+// by the menu and by SIGTERM. Each case runs in a process of its own (the program runs its event
+// loop once), and must end with the producer stopped before the window's data went.
+#include "framework/menu.h"
+#include "framework/thread.h"
+#include "info/about.h"
+#include "shell/app.h"
+#include "shell/menu.h"
+#include "shell/preferences.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPointer>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Runs the program's event loop with the about window opened from the menu, quits it with quit()
+// once the credits run, and ends the process with 0 when everything went as it should.
+[[noreturn]] void runAndQuit(void (*quit)()) {
+    {
+        // No game at start-up: the program needs no port for this.
+        Preferences p;
+        p.SetItem(QStringLiteral("newGameAtStartup"), fw::Variant(false));
+        QFile f(Preferences::FilePath());
+        if (!f.open(QIODevice::WriteOnly)) std::_Exit(2);
+        f.write(p.Serialise());
+    }
+    auto* app = new shell::App();
+    app->SetMenuBar(&shell::TheMenu());
+    app->Register();
+    shell::AddApplicationMenuHandlers(*app);
+    QPointer<wnd::about> window;
+    QPointer<fw::Thread> producer;
+    bool credits = false;
+    QTimer::singleShot(100, [&] {
+        shell::TheMenu().Choose(QStringLiteral("AppleAproposdeTarvelle4"));
+        window = &::about();
+        producer = window->Buffering;
+    });
+    // Late enough for the credits to scroll, with the producer restarted in bursts meanwhile.
+    QTimer::singleShot(1500, [&] {
+        credits = window && !window->first && producer;
+        quit();
+    });
+    const int status = app->Run();
+    // The quit closed the window; once the event loop has let it go, its producer went with it.
+    const bool closed = !window || window->IsClosed();
+    app->Finalise();
+    const bool gone = !window && !producer;
+    delete app;
+    std::fprintf(stderr, "status %d, credits ran %d, closed %d, window and producer gone %d\n", status, credits,
+                 closed, gone);
+    std::_Exit(status == 0 && credits && closed && gone ? 0 : 1);
+}
+
+TEST(AboutQuit, ByTheMenu) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(runAndQuit([] { shell::TheMenu().Choose(QStringLiteral("FileQuit")); }), ::testing::ExitedWithCode(0),
+                "");
+}
+
+TEST(AboutQuit, BySigterm) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(runAndQuit([] { std::raise(SIGTERM); }), ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
