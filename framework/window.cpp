@@ -124,6 +124,19 @@ void Window::fitHost() {
     sub_->adjustSize();
 }
 
+// The area places a window where it overlaps the others least, even when that leaves part of it
+// beyond the area's edge; the first time it comes up, it is brought back inside as far as it fits.
+void Window::keepInArea() {
+    if (!sub_ || placed_) return;
+    placed_ = true;
+    const QWidget* area = sub_->parentWidget();
+    if (!area) return;
+    const QRect r = sub_->geometry();
+    const int x = std::max(0, std::min(r.x(), area->width() - r.width()));
+    const int y = std::max(0, std::min(r.y(), area->height() - r.height()));
+    if (x != r.x() || y != r.y()) sub_->move(x, y);
+}
+
 void Window::Show() {
     if (closed_) return;
     if (Frame* f = frame(); f && (sub_ || parentWidget())) f->EnsureShown();
@@ -135,6 +148,7 @@ void Window::Show() {
         } else {
             sub_->show();
         }
+        keepInArea();
         if (QMdiArea* area = sub_->mdiArea()) area->setActiveSubWindow(sub_);
         sub_->raise();
     } else {
@@ -154,6 +168,7 @@ void Window::SetVisible(bool v) {
         if (sub_) {
             fitHost();
             sub_->show();
+            keepInArea();
         }
         markFront(this);
     } else {

@@ -100,6 +100,7 @@ protected:
 private:
     friend void DestroyAllWindows();
     void fitHost();
+    void keepInArea();
 
     QPointer<QMdiSubWindow> sub_;
     // The same, for the destructor: while the sub-window itself is being destroyed it is no
@@ -109,6 +110,7 @@ private:
     bool closed_ = false;
     bool closing_ = false;
     bool visibleAtOpen_ = true;
+    bool placed_ = false;
 };
 
 // Every live program window, in creation order.
