@@ -1,5 +1,6 @@
 #include "info/about.h"
 
+#include "framework/buttons.h"
 #include "framework/canvas.h"
 #include "framework/graphics.h"
 #include "framework/guard.h"
@@ -11,7 +12,6 @@
 
 #include <QLabel>
 #include <QPalette>
-#include <QPushButton>
 
 #include <algorithm>
 #include <cmath>
@@ -54,14 +54,14 @@ QLabel* text(QWidget* parent, const char* name, int left, int top, int width, in
     return l;
 }
 
-QPushButton* button(QWidget* parent, const char* name, int left, int top, const QString& caption,
-                    const QString& address) {
-    auto* b = new QPushButton(caption, parent);
+// A plain bevel button, in no control array.
+fw::BevelButton* button(QWidget* parent, const char* name, int left, int top, const QString& caption,
+                        const QString& address) {
+    auto* b = new fw::BevelButton(caption, -1, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(left, top, 214, 17);
     b->setFont(systemFont(12));
     b->setFocusPolicy(Qt::NoFocus);
-    b->setAutoDefault(false);
     b->setEnabled(!address.isEmpty());
     return b;
 }
@@ -200,9 +200,9 @@ about::about() {
     Relauncher->SetPeriod(kRelauncherPeriodMs);
     Relauncher->SetMode(fw::Timer::ModeMultiple);
 
-    connect(BevelButton1, &QPushButton::clicked, this, [this] { fw::Guard("about.BevelButton1", [this] { BevelButton1_Action(); }); });
-    connect(BevelButton2, &QPushButton::clicked, this, [this] { fw::Guard("about.BevelButton2", [this] { BevelButton2_Action(); }); });
-    connect(BevelButton3, &QPushButton::clicked, this, [this] { fw::Guard("about.BevelButton3", [this] { BevelButton3_Action(); }); });
+    BevelButton1->Action = [this] { BevelButton1_Action(); };
+    BevelButton2->Action = [this] { BevelButton2_Action(); };
+    BevelButton3->Action = [this] { BevelButton3_Action(); };
 }
 
 about::~about() { StopCredits(); }

@@ -18,9 +18,9 @@
 #include <mutex>
 
 class QLabel;
-class QPushButton;
 
 namespace fw {
+class BevelButton;
 class Canvas;
 class Thread;
 class Timer;
@@ -80,12 +80,12 @@ public:
     std::atomic<std::int32_t> amount_pict{kAmount};
     bool first = true;
 
-    QPushButton* BevelButton1 = nullptr;
-    QPushButton* BevelButton2 = nullptr;
+    fw::BevelButton* BevelButton1 = nullptr;
+    fw::BevelButton* BevelButton2 = nullptr;
     QLabel* StaticText1 = nullptr;
     QLabel* StaticText2 = nullptr;
     QLabel* StaticText3 = nullptr;
-    QPushButton* BevelButton3 = nullptr;
+    fw::BevelButton* BevelButton3 = nullptr;
     fw::Timer* Shower = nullptr;
     fw::Thread* Buffering = nullptr;
     fw::Canvas* Canvas1 = nullptr;

@@ -1,6 +1,7 @@
 // The about window: its texts and buttons, and the credits machine: the producer's queue and its
 // thresholds, the display gate, the growth from 300 to 430, the scroll by one pixel per frame
 // and its wrap, one window however often it is chosen, and a clean stop however it closes.
+#include "framework/buttons.h"
 #include "framework/canvas.h"
 #include "framework/graphics.h"
 #include "framework/menu.h"
@@ -165,13 +166,13 @@ TEST_F(AboutTest, CreditsAreFortyThreeSegmentsWithWiderGapsBeforeTheLastTwo) {
 TEST_F(AboutTest, ButtonsHandTheirAddressesToTheDesktopAndWithoutOneAreDisabled) {
     {
         about& w = ::about();
-        for (QPushButton* b : {w.BevelButton1, w.BevelButton2, w.BevelButton3}) EXPECT_FALSE(b->isEnabled());
+        for (fw::BevelButton* b : {w.BevelButton1, w.BevelButton2, w.BevelButton3}) EXPECT_FALSE(b->isEnabled());
         w.Close();
     }
     about::SetAddresses({QStringLiteral("https://example.org/quorril"), QStringLiteral("https://forum.example.org/"),
                          QStringLiteral("equipe@example.org")});
     about& w = ::about();
-    for (QPushButton* b : {w.BevelButton1, w.BevelButton2, w.BevelButton3}) {
+    for (fw::BevelButton* b : {w.BevelButton1, w.BevelButton2, w.BevelButton3}) {
         EXPECT_TRUE(b->isEnabled());
         b->click();
     }
