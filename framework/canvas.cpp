@@ -45,7 +45,27 @@ void Canvas::SetBackdrop(std::shared_ptr<Picture> p) {
     FitBacking();
     backing_.fill(Qt::transparent);
     if (backdrop_) graphics_.DrawPicture(*backdrop_, 0, 0);
+    UpdateOpacity();
     update();
+}
+
+void Canvas::DrawThenShow(const std::function<void()>& draw, const QRegion& region) {
+    const bool was = painting_;
+    painting_ = true;
+    draw();
+    painting_ = was;
+    if (region.isEmpty()) return;
+    if (isVisible() && !was)
+        repaint(region);
+    else
+        update(region);
+}
+
+void Canvas::UpdateOpacity() {
+    // A backdrop without a mask that covers the control leaves nothing of what lies beneath
+    // to be seen, so a repaint need not paint the windows under the control first.
+    const bool opaque = backdrop_ && !backdrop_->HasMask() && backdrop_->Width() >= width() && backdrop_->Height() >= height();
+    setAttribute(Qt::WA_OpaquePaintEvent, opaque);
 }
 
 void Canvas::Open() {
@@ -60,8 +80,9 @@ void Canvas::paintEvent(QPaintEvent* e) {
         painting_ = true;
         Event_Paint(graphics_);
         painting_ = false;
+        // Only the parts asked for: the region's own rectangles, not the box around them.
         QPainter p(this);
-        p.drawImage(e->rect(), backing_, e->rect());
+        for (const QRect& r : e->region()) p.drawImage(r.topLeft(), backing_, r);
     });
     painting_ = false;
 }
@@ -74,6 +95,7 @@ void Canvas::showEvent(QShowEvent* e) {
 void Canvas::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     FitBacking();
+    UpdateOpacity();
 }
 
 void Canvas::mousePressEvent(QMouseEvent* e) {

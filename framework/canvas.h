@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 #include "framework/graphics.h"
@@ -48,6 +49,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void leaveEvent(QEvent* e) override;
+
+    // Marks the control opaque while its backdrop covers it (after the backdrop changes).
+    void UpdateOpacity();
+    // Runs draw, whose drawing asks for no repaint of its own, then puts region on the screen
+    // at once: an animation step costs one pass of the event loop, not two.
+    void DrawThenShow(const std::function<void()>& draw, const QRegion& region);
 
     std::shared_ptr<Picture> backdrop_;
 

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   fonts-dejavu-core
-  xvfb xauth x11-utils openbox xdotool
+  xvfb xauth x11-utils openbox xdotool imagemagick
 )
 
 missing=()

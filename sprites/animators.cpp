@@ -2,6 +2,7 @@
 
 #include "sprites/resources.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -63,13 +64,30 @@ void AnimWinner::Animer(const Quadruplet& line, SMSpriteSurface* map) {
     tquad_ = line;
     tmap_ = map;
     ri_ = 1.570796327;
+    shownInset_ = -1;
+    faces_ = {};
+    dueTicks_ = 1;
     isRunning_ = true;
+    fw::Timer::SetPeriod(kFrameMs);
     SetMode(ModeMultiple);
 }
 
 void AnimWinner::StopIt() {
     SetMode(ModeOff);
     isRunning_ = false;
+}
+
+int AnimWinner::InsetAt(double phase) { return Round((std::cos(phase) + 1) * 5); }
+
+void AnimWinner::Action() {
+    // One timer event stands for dueTicks_ ticks: those that would show the picture already
+    // on the board pass without waking the program, and it wakes for the one that changes it.
+    for (int i = 0; i < dueTicks_ && isRunning_; ++i) Step();
+    if (!isRunning_) return;
+    int n = 1;
+    while (n < 64 && InsetAt(ri_ + 0.1 * (n - 1)) == shownInset_) ++n;
+    dueTicks_ = n;
+    fw::Timer::SetPeriod(n * kFrameMs);
 }
 
 void AnimWinner::Step() {
@@ -79,18 +97,29 @@ void AnimWinner::Step() {
         return;
     }
     rd_ = (std::cos(ri_) + 1) * 5;
-    auto pic = std::make_shared<fw::Picture>(70, 70);
-    const int inset = Round(rd_);
-    const int side = Round(70 - 2 * rd_);
-    std::shared_ptr<fw::Picture> face;
-    if (tquad_.colKind == -1) face = jaune();
-    else if (tquad_.colKind == 1) face = bleu();
-    if (face) pic->Graphics().DrawPicture(*face, inset, inset, side, side, 0, 0, 70, 70);
-    fw::Graphics& mg = pic->Mask().Graphics();
-    mg.ForeColor = Qt::white;
-    mg.FillRect(0, 0, 70, 70);
-    if (auto m = masque()) mg.DrawPicture(*m, inset, inset, side, side, 0, 0, 70, 70);
+    const int inset = InsetAt(ri_);
     ri_ += 0.1;
+    // The square changes by whole pixels: a tick whose square is the one shown draws nothing.
+    if (inset == shownInset_) return;
+    shownInset_ = inset;
+    // The token shrinks about its centre: the square's side is what the inset leaves of 70,
+    // within a pixel of 70 - 2 rd. There are eleven such pictures; each is made once.
+    std::shared_ptr<fw::Picture> pic = faces_[std::size_t(std::clamp(inset, 0, 10))];
+    if (!pic) {
+        const int side = 70 - 2 * inset;
+        pic = std::make_shared<fw::Picture>(70, 70);
+        std::shared_ptr<fw::Picture> face;
+        if (tquad_.colKind == -1) face = jaune();
+        else if (tquad_.colKind == 1) face = bleu();
+        if (face) pic->Graphics().DrawPicture(*face, inset, inset, side, side, 0, 0, 70, 70);
+        fw::Graphics& mg = pic->Mask().Graphics();
+        mg.ForeColor = Qt::white;
+        mg.FillRect(0, 0, 70, 70);
+        auto m = masque();
+        if (m) mg.DrawPicture(*m, inset, inset, side, side, 0, 0, 70, 70);
+        // A picture that could not be fetched is asked for again next time.
+        if (face && m) faces_[std::size_t(std::clamp(inset, 0, 10))] = pic;
+    }
     for (const JetonRef* id : {&tquad_.ID1, &tquad_.ID2, &tquad_.ID3, &tquad_.ID4, &tquad_.ID5, &tquad_.ID6, &tquad_.ID7})
         if (*id) (*id)->setImage(pic);
     tmap_->Reload();

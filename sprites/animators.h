@@ -4,6 +4,7 @@
 // done. Step() is one tick, as the timer delivers it.
 #include <QPointer>
 
+#include <array>
 #include <memory>
 
 #include "framework/timer.h"
@@ -71,11 +72,23 @@ public:
     // Inset of the last step, in pixels.
     double Inset() const { return rd_; }
 
+protected:
+    void Action() override;
+
 private:
+    // The whole-pixel inset of the square at a phase.
+    static int InsetAt(double phase);
+
     Quadruplet tquad_;
     QPointer<SMSpriteSurface> tmap_;
     double ri_ = 0;
     double rd_ = 0;
+    // The inset of the picture the tokens show; -1 before the first tick.
+    int shownInset_ = -1;
+    // The pictures of this line, by inset.
+    std::array<std::shared_ptr<fw::Picture>, 11> faces_;
+    // Ticks of kFrameMs that the next timer event stands for.
+    int dueTicks_ = 1;
 };
 
 class AnimReturn : public FrameAnimator {

@@ -1,5 +1,7 @@
 #include "sprites/surface.h"
 
+#include <QRegion>
+
 #include <algorithm>
 
 namespace {
@@ -35,6 +37,7 @@ void SMSpriteSurface::AddSprite(std::shared_ptr<SMSprite> s) {
 
 void SMSpriteSurface::SetBackdrop(std::shared_ptr<fw::Picture> p) {
     backdrop_ = std::move(p);
+    UpdateOpacity();
     RedrawAll();
 }
 
@@ -56,50 +59,49 @@ void SMSpriteSurface::RedrawAll() {
     Reload();
 }
 
-void SMSpriteSurface::ComputeIntersect(const SMSprite* s, std::vector<SMSprite*>& d, bool useLast) {
-    const std::size_t n = sprites_.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        SMSprite* t = sprites_[i].get();
-        if (t == s || inSet_[i] || !s->IntersectWith(*t, useLast)) continue;
-        inSet_[i] = 1;
-        d.push_back(t);
-        ComputeIntersect(t, d, useLast);
-    }
-}
-
 void SMSpriteSurface::Reload() {
     lastDrawn_ = lastErased_ = 0;
     if (!backdrop_) return;
-    const std::size_t n = sprites_.size();
-    inSet_.assign(n, 0);
-    std::vector<SMSprite*> d;  // the marked sprites first, then those they touch
-    for (std::size_t i = 0; i < n; ++i)
-        if (sprites_[i]->ShouldReload()) {
-            d.push_back(sprites_[i].get());
-            inSet_[i] = 1;
-        }
-    if (d.empty()) return;
-
-    // By index: the search appends to d.
-    for (std::size_t k = 0, marked = d.size(); k < marked; ++k) {
-        ComputeIntersect(d[k], d, true);
-        ComputeIntersect(d[k], d, false);
-    }
-    SortByOrder(d, 0, int(d.size()) - 1);
-
-    fw::Graphics& g = Graphics();
-    // Every erase comes before any drawing, so no sprite is wiped out by another's erase.
-    for (SMSprite* s : d) {
+    // The places that change: where each marked sprite was drawn, and where it is now.
+    std::vector<SMSprite*> marked;
+    QRegion damage;
+    for (const auto& s : sprites_) {
+        if (!s->ShouldReload()) continue;
+        marked.push_back(s.get());
         if (!s->image()) continue;
         int lx, ly;
         s->GetLastPosition(lx, ly);
-        g.DrawPicture(*backdrop_, lx, ly, s->width(), s->height(), lx, ly, s->width(), s->height());
+        damage += QRect(lx, ly, s->width(), s->height());
+        damage += QRect(s->x(), s->y(), s->width(), s->height());
         ++lastErased_;
     }
-    for (SMSprite* s : d) {
-        s->WasReloaded();
-        if (s->hidded() || !s->image()) continue;
-        g.DrawPicture(*s->image(), s->x(), s->y());
-        ++lastDrawn_;
-    }
+    for (SMSprite* s : marked) s->WasReloaded();
+    damage &= BackingImage().rect();
+    if (damage.isEmpty()) return;
+
+    // Every sprite over those places is drawn again there, and only there, lower orders first:
+    // the picture ends as a full redraw would leave it, and nothing else is touched.
+    std::vector<SMSprite*> over;
+    for (const auto& s : sprites_)
+        if (!s->hidded() && s->image() && damage.intersects(QRect(s->x(), s->y(), s->width(), s->height())))
+            over.push_back(s.get());
+    if (!over.empty()) SortByOrder(over, 0, int(over.size()) - 1);
+    lastDrawn_ = int(over.size());
+
+    fw::Graphics& g = Graphics();
+    DrawThenShow(
+        [&] {
+            // The region's rectangles do not overlap, so no pixel is blended twice.
+            for (const QRect& r : damage) {
+                g.DrawPicture(*backdrop_, r.x(), r.y(), r.width(), r.height(), r.x(), r.y(), r.width(), r.height());
+                for (SMSprite* s : over) {
+                    const QRect place(s->x(), s->y(), s->width(), s->height());
+                    const QRect part = place & r;
+                    if (part.isEmpty()) continue;
+                    g.DrawPicture(*s->image(), part.x(), part.y(), part.width(), part.height(), part.x() - place.x(),
+                                  part.y() - place.y(), part.width(), part.height());
+                }
+            }
+        },
+        damage);
 }

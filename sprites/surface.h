@@ -1,7 +1,7 @@
 #pragma once
-// A canvas holding a backdrop and sprites. Reload repaints incrementally: the sprites that
-// changed, and every sprite touching (directly or through a chain) the place a changed sprite
-// left or now occupies, are erased from the backdrop and drawn again by ascending order.
+// A canvas holding a backdrop and sprites. Reload repaints incrementally: only the places that
+// changed (where each changed sprite was and where it is now) are painted again, from the
+// backdrop, with every sprite over them drawn there by ascending order.
 #include <functional>
 #include <memory>
 #include <vector>
@@ -29,7 +29,8 @@ public:
     // The surface's own Open event, for its window; subclasses may override Event_Open.
     std::function<void()> onOpen;
 
-    // How many sprites the last Reload drew (hidden ones not counted) and erased.
+    // How many sprites the last Reload drew (wholly or in part; hidden ones not counted), and
+    // how many changed sprites it erased.
     int LastDrawn() const { return lastDrawn_; }
     int LastErased() const { return lastErased_; }
 
@@ -41,10 +42,7 @@ protected:
     void RedrawAll();
 
 private:
-    void ComputeIntersect(const SMSprite* s, std::vector<SMSprite*>& d, bool useLast);
-
     std::vector<std::shared_ptr<SMSprite>> sprites_;
-    std::vector<char> inSet_;  // scratch of Reload, by index in sprites_
     int lastDrawn_ = 0;
     int lastErased_ = 0;
 };

@@ -156,6 +156,42 @@ TEST(Pulse, InsetsFollowTheCosineAndAllTokensOfTheLineShareThePicture) {
     EXPECT_EQ(pulse.Mode(), fw::Timer::ModeOff);
 }
 
+// The timer's side of the pulse, as its events would run it.
+struct TimedPulse : AnimWinner {
+    using AnimWinner::Action;
+};
+
+TEST(Pulse, TheTimerWakesOnlyForTicksThatChangeThePictureAndKeepsTheirPace) {
+    Board board;
+    std::vector<std::shared_ptr<Jeton>> tokens;
+    for (int c = 0; c < 4; ++c) tokens.push_back(Token(board, 75 + 70 * c, 350, -1));
+    Quadruplet line(-1, tokens[0], tokens[1], tokens[2], tokens[3], nullptr, nullptr, nullptr);
+    TimedPulse timed;
+    AnimWinner everyTick;  // a pulse stepped at every tick, on its own tokens
+    Board other;
+    std::vector<std::shared_ptr<Jeton>> mine;
+    for (int c = 0; c < 4; ++c) mine.push_back(Token(other, 75 + 70 * c, 350, -1));
+    timed.Animer(line, &board);
+    everyTick.Animer(Quadruplet(-1, mine[0], mine[1], mine[2], mine[3], nullptr, nullptr, nullptr), &other);
+    ASSERT_EQ(timed.Period(), FrameAnimator::kFrameMs);
+    int ticks = 0, wakes = 0, due = 1;
+    while (ticks < 2 * 63) {
+        const auto before = tokens[0]->image();
+        timed.Action();
+        ++wakes;
+        for (int i = 0; i < due; ++i) everyTick.Step();
+        ticks += due;
+        // Every wake shows a new picture, the one a tick-by-tick pulse shows at that time.
+        EXPECT_NE(tokens[0]->image(), before) << "tick " << ticks;
+        EXPECT_EQ(std::lround(timed.Inset()), std::lround(everyTick.Inset())) << "tick " << ticks;
+        EXPECT_EQ(OpaqueSpan(*tokens[0]->image()), OpaqueSpan(*mine[0]->image())) << "tick " << ticks;
+        ASSERT_EQ(timed.Period() % FrameAnimator::kFrameMs, 0);
+        due = timed.Period() / FrameAnimator::kFrameMs;
+    }
+    // Eleven insets, each met twice a pulse: about twenty wakes a pulse instead of 63.
+    EXPECT_LE(wakes, 2 * 22);
+}
+
 TEST(Flight, AngleOfEachQuadrant) {
     struct Case { int dx, dy; double deg; };
     const Case cases[] = {{3, 4, 53.13}, {-3, 4, 126.87}, {-3, -4, 233.13}, {3, -4, 306.87},

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <vector>
+
 #include "framework/guard.h"
 #include "helpers.h"
 #include "sprites/sprite.h"
@@ -84,18 +88,18 @@ TEST_F(Fixture, DrawsByAscendingOrder) {
     EXPECT_EQ(At(surface, 22, 22), kRed);
 }
 
-// A moves from (20, 20) to (80, 20); B stands where the table says. Edges and corners count.
-TEST(SurfaceReload, RedrawsExactlyTheSpritesTouchingTheOldOrNewPlace) {
-    struct Case { int bx, by; bool redrawn; const char* what; };
+// A (order 1) moves from (20, 20) to (80, 20); B (order 2) stands where the table says. Only
+// A's two places are painted again: B there, and nowhere else (a smudge on B elsewhere stays).
+TEST(SurfaceReload, RepaintsOnlyThePlacesAChangedSpriteLeftAndTakes) {
+    // far: a pixel of B outside both places; over: one inside a place (when B reaches one).
+    struct Case { int bx, by; bool drawn; int farX, farY, overX, overY; const char* what; };
     const Case cases[] = {
-        {30, 20, true, "right edge of the old place"},
-        {31, 20, false, "one pixel right of the old place"},
-        {30, 30, true, "lower right corner of the old place"},
-        {31, 31, false, "one pixel off the corner"},
-        {10, 10, true, "upper left corner of the old place"},
-        {70, 20, true, "left edge of the new place"},
-        {69, 40, false, "apart from both"},
-        {90, 30, true, "lower right corner of the new place"},
+        {25, 25, true, 33, 33, 27, 27, "over the old place"},
+        {85, 15, true, 93, 16, 86, 21, "over the new place"},
+        {30, 20, false, 30, 20, 0, 0, "sharing the old place's edge"},
+        {30, 30, false, 30, 30, 0, 0, "sharing its corner"},
+        {70, 20, false, 79, 29, 0, 0, "sharing the new place's edge"},
+        {50, 50, false, 55, 55, 0, 0, "apart from both"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -111,15 +115,71 @@ TEST(SurfaceReload, RedrawsExactlyTheSpritesTouchingTheOldOrNewPlace) {
         b->setImage(Solid(10, 10, kBlue));
         b->setX(c.bx);
         b->setY(c.by);
+        b->setOrder(2);
         surface.AddSprite(a);
         surface.AddSprite(b);
         surface.Reload();
         a->setX(80);
-        Smudge(surface, c.bx + 5, c.by + 5);
+        Smudge(surface, c.farX, c.farY);
+        if (c.drawn) Smudge(surface, c.overX, c.overY);
         surface.Reload();
-        EXPECT_EQ(At(surface, c.bx + 5, c.by + 5) == kBlue, c.redrawn);
-        EXPECT_EQ(surface.LastDrawn(), c.redrawn ? 2 : 1);
+        EXPECT_EQ(surface.LastDrawn(), c.drawn ? 2 : 1);
+        EXPECT_EQ(surface.LastErased(), 1);
+        EXPECT_EQ(At(surface, c.farX, c.farY), kSmudge);
+        EXPECT_EQ(At(surface, 21, 21), kBack);
+        EXPECT_EQ(At(surface, 81, 21), kRed);
+        if (c.drawn) {
+            // Where B lies over a repainted place it is drawn again, above A's new place.
+            EXPECT_EQ(At(surface, c.overX, c.overY), kBlue);
+        }
         EXPECT_FALSE(b->ShouldReload());
+    }
+}
+
+// A picture with a translucent mask, so blending is seen.
+std::shared_ptr<fw::Picture> Translucent(int w, int h, QColor c) {
+    auto p = Solid(w, h, c);
+    p->Mask().Graphics().ForeColor = QColor(110, 110, 110);
+    p->Mask().Graphics().FillRect(0, 0, w, h / 2);
+    return p;
+}
+
+// The picture a full redraw would give: the backdrop, then every shown sprite by order.
+QImage FullRedraw(SMSpriteSurface& surface) {
+    QImage out(surface.BackingImage().size(), QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    fw::Graphics g(&out);
+    g.DrawPicture(*surface.Back(), 0, 0);
+    std::vector<SMSprite*> shown;
+    for (const auto& s : surface.Sprites())
+        if (!s->hidded()) shown.push_back(s.get());
+    std::stable_sort(shown.begin(), shown.end(), [](SMSprite* a, SMSprite* b) { return a->order() < b->order(); });
+    for (SMSprite* s : shown) g.DrawPicture(*s->image(), s->x(), s->y());
+    return out;
+}
+
+TEST_F(Fixture, EveryReloadLeavesWhatAFullRedrawWouldDrawingOnlyWhatChanged) {
+    std::mt19937 rng(7);
+    std::vector<std::shared_ptr<SMSprite>> all;
+    const QColor colours[] = {kRed, kGreen, kBlue};
+    for (int i = 0; i < 12; ++i) {
+        auto s = Add(int(rng() % 180), int(rng() % 100), colours[i % 3], i, 10 + int(rng() % 15));
+        if (i % 2) s->setImage(Translucent(s->width(), s->height(), colours[(i + 1) % 3]));
+        all.push_back(s);
+    }
+    surface.Reload();
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(round);
+        SMSprite& s = *all[rng() % all.size()];
+        switch (rng() % 4) {
+        case 0: s.setX(int(rng() % 190) - 5); break;
+        case 1: s.setY(int(rng() % 110) - 5); break;
+        case 2: s.setHidded(!s.hidded()); break;
+        default: s.setOrder(int(rng() % 20)); break;
+        }
+        surface.Reload();
+        EXPECT_LE(surface.LastErased(), 1);
+        ASSERT_EQ(surface.BackingImage(), FullRedraw(surface));
     }
 }
 
@@ -132,21 +192,18 @@ TEST_F(Fixture, OldPlaceIsErasedFromTheBackdrop) {
     EXPECT_EQ(At(surface, 25, 65), kRed);
 }
 
-TEST_F(Fixture, ChainOfTouchingSpritesRedrawsLowerOrdersFirst) {
-    // Only A moves; B touches A's old place, C touches B and overlaps it.
+TEST_F(Fixture, OverlappingSpritesAreDrawnAgainInTheirOrderWhereTheChangeIs) {
+    // Only A moves; B and C overlap A's old place, C above B.
     auto a = Add(20, 20, kRed, 5);
-    auto b = Add(30, 20, kGreen, 3);
-    auto c = Add(35, 25, kBlue, 4);
+    auto b = Add(25, 20, kGreen, 3);
+    auto c = Add(27, 25, kBlue, 4);
     surface.Reload();
     a->setX(150);
-    Smudge(surface, 32, 22);
-    Smudge(surface, 42, 32);
-    Smudge(surface, 37, 27);
     surface.Reload();
     EXPECT_EQ(surface.LastDrawn(), 3);
-    EXPECT_EQ(At(surface, 32, 22), kGreen);
-    EXPECT_EQ(At(surface, 42, 32), kBlue);
-    EXPECT_EQ(At(surface, 37, 27), kBlue);  // C is drawn over B
+    EXPECT_EQ(At(surface, 26, 21), kGreen);
+    EXPECT_EQ(At(surface, 28, 26), kBlue);  // C is drawn over B
+    EXPECT_EQ(At(surface, 21, 21), kBack);
 }
 
 TEST_F(Fixture, HiddenSpriteIsErasedNotDrawnAndUnmarked) {

@@ -8,6 +8,7 @@
 #include "shell/app.h"
 #include "shell/menu.h"
 #include "shell/preferences.h"
+#include "sprites/endshow.h"
 #include "sprites/kxmap.h"
 #include "sprites/resources.h"
 #include "windows/game.h"
@@ -20,7 +21,9 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPushButton>
+#include <QRegion>
 #include <QTest>
 
 #include <algorithm>
@@ -168,6 +171,42 @@ TEST_F(BoardTest, APressDuringTheLastFallOfADrawnGameSaysMatchNul) {
     EXPECT_FALSE(k().animWinnerInst->IsRunning());
     press(QPoint(600, 400));
     EXPECT_EQ(remark(), QStringLiteral("La partie est finie"));
+}
+
+// Records the region of every paint the board receives.
+struct PaintWatch : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+};
+
+TEST_F(BoardTest, TheWinningLinePulsesByRepaintingItsOwnTokensOnly) {
+    launch("serveur");
+    game().Show();
+    for (int i = 0; i < 3; ++i) exchange(0, 6);
+    dropAt(QPoint(75 + 35, 40));
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(k().animWinnerInst->IsRunning());
+    // The end-of-game show slides in first; what follows is the pulse alone.
+    ASSERT_TRUE(QTest::qWaitFor([] { return !game().endGame->Animator() || game().endGame->Animator()->Mode() == fw::Timer::ModeOff; }, 5000));
+    // The hub's splash over the board goes too, so nothing but the pulse paints the board.
+    twin().SetVisible(false);
+    QTest::qWait(50);
+    // The board covers what lies beneath it, so nothing under it is painted again.
+    EXPECT_TRUE(k().testAttribute(Qt::WA_OpaquePaintEvent));
+
+    QRegion line;
+    for (int n = 0; n < 4; ++n) line += QRect(75, 350 - 70 * n, 70, 70);
+    PaintWatch watch;
+    k().installEventFilter(&watch);
+    QTest::qWait(600);  // more than half a pulse
+    k().removeEventFilter(&watch);
+    EXPECT_FALSE(watch.painted.isEmpty());
+    EXPECT_TRUE((watch.painted - line).isEmpty()) << "painted beyond the line, in a box of "
+                                                 << (watch.painted - line).boundingRect().width() << " x "
+                                                 << (watch.painted - line).boundingRect().height();
 }
 
 TEST_F(BoardTest, AWinTooLowForTheTopTenIsToldInTheChat) {

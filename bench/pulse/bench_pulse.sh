@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# What a finished game costs: Quorril runs on a private virtual X desktop (Xvfb with openbox), a
+# game against the computer is played with mouse clicks until someone wins, then the program's
+# CPU time is taken over the next 10 seconds, while the winning line pulses.
+#   bench_pulse [quorril binary]
+set -euo pipefail
+export QUORRIL_BIN=${1:-@QUORRIL_BINARY@}
+desktop=@SOURCE_DIR@/tests/support/with-desktop.sh
+for tool in Xvfb openbox xdotool xwininfo import; do
+  command -v "$tool" >/dev/null || { echo "bench_pulse: $tool is missing (xvfb, openbox, xdotool, x11-utils, imagemagick)"; exit 1; }
+done
+
+# The game against the computer is hosted on port 1234: with the port taken, no game starts.
+if (exec 3<>/dev/tcp/127.0.0.1/1234) 2>/dev/null; then
+  echo "bench_pulse: port 1234 is in use; run it when the port is free (or in a network namespace of its own)"
+  exit 1
+fi
+
+exec "$desktop" bash -c '
+  set -euo pipefail
+  work=$(mktemp -d)
+  # Sounds off, so only the picture is measured; a click on a column plays there.
+  printf "\x0bsndAmbiance\x0b\x00\x0bsndBruitage\x0b\x00\x0asndEndgame\x0b\x00\x0dclickForJeton\x0b\x01" >"$work/Quorril prefs."
+  XDG_CONFIG_HOME=$work "$QUORRIL_BIN" >"$work/log" 2>&1 & game=$!
+  trap "kill $game 2>/dev/null; wait $game 2>/dev/null; rm -rf $work" EXIT
+  sleep 4   # splash, handshake with the computer player, drawer opening
+
+  # The frame is maximised; its area starts under the menu bar (19 pixels high with the
+  # default font), and the game window content stands at 3,45 in that area.
+  frame=$(xdotool search --sync --onlyvisible --name "^Quorril$" | head -n1)
+  X=$(xwininfo -id "$frame" | awk "/Absolute upper-left X/ {print \$4}")
+  Y=$(xwininfo -id "$frame" | awk "/Absolute upper-left Y/ {print \$4}")
+  ox=$((X + 3)); oy=$((Y + 19 + 45))
+  board="640x420+$ox+$oy"
+
+  # Something on the board still moves: of four pictures taken a little apart, two in a row
+  # differ (the pulse looks the same on both sides of its turning points, so two may not).
+  moving() {
+    import -window root -crop "$board" "$work/0.rgb" 2>/dev/null
+    for k in 1 2 3; do
+      sleep 0.07
+      import -window root -crop "$board" "$work/$k.rgb" 2>/dev/null
+      cmp -s "$work/$((k - 1)).rgb" "$work/$k.rgb" || return 0
+    done
+    return 1
+  }
+  cpu_ticks() { sed "s/^.*) //" "/proc/$game/stat" | awk "{print \$12 + \$13}"; }
+
+  won=no
+  for move in $(seq 0 29); do
+    xdotool mousemove $((ox + 75 + 70 * (move % 7) + 35)) $((oy + 200)) click 1
+    sleep 2   # the fall, the answer and its fall
+    # Falls are over by now; what still moves is the winning line.
+    if moving; then won=yes; break; fi
+  done
+  [ "$won" = yes ] || { echo "bench_pulse: no game was won"; exit 1; }
+  sleep 2   # the end-of-game show slides in
+  hz=$(getconf CLK_TCK)
+  before=$(cpu_ticks)
+  sleep 10
+  after=$(cpu_ticks)
+  moving || { echo "bench_pulse: the winning line stopped"; exit 1; }
+  awk -v t=$((after - before)) -v hz="$hz" "BEGIN { printf \"finished game, winning line pulsing: %.0f ms of CPU in 10 s = %.2f %% of a core\n\", t * 1000 / hz, t * 100 / hz / 10 }"
+'
