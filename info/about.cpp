@@ -264,6 +264,7 @@ void about::Event_Open() {
     MaskInter->Mask().Graphics().DrawPicture(MasqueCredit(), 0, 0);
     MaskFinal->Graphics().DrawPicture(MaskInter, 0, 0);
 
+    ready_ = true;
     Buffering->Run();
 }
 
@@ -320,7 +321,7 @@ void about::NextShowerTick(int ms) {
 }
 
 void about::Relauncher_Action() {
-    if (stop) return;
+    if (stop || !ready_) return;
     if (tab.HighestIndex() <= amount_pict && !Buffering->IsRunning()) Buffering->Run();
 }
 

@@ -136,6 +136,9 @@ private:
     // TheTxt laid out once in the frames' font at the wrap width; each frame draws only the few
     // lines that show in it.
     fw::WrappedText wrapped_;
+    // Set once the opening has made every picture the producer draws with; a window whose
+    // pictures could not be made shows no credits rather than drawing with missing ones.
+    bool ready_ = false;
 };
 
 }  // namespace wnd
