@@ -224,7 +224,10 @@ TEST_F(NetGame, AGuestThatSendsAndNeverReadsIsDroppedAsALostPeer) {
     std::printf("%d frames sent in %lld ms; memory grew by %lld MiB at most\n", frames,
                 static_cast<long long>(t.elapsed()), static_cast<long long>((most - before) >> 20));
     EXPECT_EQ(fw::BeepCount(), beeps + 1);
+#ifndef __SANITIZE_ADDRESS__
+    // (AddressSanitizer holds freed memory back for a while, so the bound holds in plain builds.)
     EXPECT_LT(most - before, 48 * 1024 * 1024);
+#endif
     // As for a lost peer: the game's windows close and the relay lets the guest go.
     EXPECT_TRUE(QTest::qWaitFor([] { return !fw::Exists<class wnd::game>(); }, kWait));
     EXPECT_TRUE(twin().connectServ->Sockets().empty());
