@@ -11,7 +11,7 @@ for tool in Xvfb openbox xdotool xprop import; do
   command -v "$tool" >/dev/null || { echo "screenshot: $tool is missing (xvfb, openbox, xdotool, x11-utils, imagemagick)"; exit 1; }
 done
 mkdir -p "$(dirname "$out")"
-export QUORRIL_BIN=$build/quorril QUORRIL_SHOT=$out
+export QUORRIL_BIN=$build/quorril QUORRIL_SHOT=$out QUORRIL_ORIGIN=$root/tests/support/board-origin.sh
 exec "$root/tests/support/with-desktop.sh" bash -c '
   set -euo pipefail
   config=$(mktemp -d)
@@ -20,12 +20,7 @@ exec "$root/tests/support/with-desktop.sh" bash -c '
   trap "kill $game 2>/dev/null; wait $game 2>/dev/null; rm -rf $config" EXIT
   sleep 4   # splash, handshake with the computer player, drawer opening
 
-  # The frame is maximised; its area starts under the menu bar (19 pixels high with the
-  # default font), and the game window content stands at 3,45 in that area.
-  frame=$(xdotool search --sync --onlyvisible --name "^Quorril$" | head -n1)
-  X=$(xwininfo -id "$frame" | awk "/Absolute upper-left X/ {print \$4}")
-  Y=$(xwininfo -id "$frame" | awk "/Absolute upper-left Y/ {print \$4}")
-  ox=$((X + 3)); oy=$((Y + 19 + 45))
+  read -r ox oy < <("$QUORRIL_ORIGIN")   # the board on the screen
   drag() {   # column, height of the lit token in the rack
     local x=$((ox + 75 + 70 * $1 + 35)) x0=$((ox + 600)) y0=$((oy + $2)) ytop=$((oy + 45))
     xdotool mousemove "$x0" "$y0" mousedown 1

@@ -6,6 +6,7 @@
 set -euo pipefail
 export QUORRIL_BIN=${1:-@QUORRIL_BINARY@}
 desktop=@SOURCE_DIR@/tests/support/with-desktop.sh
+export QUORRIL_ORIGIN=@SOURCE_DIR@/tests/support/board-origin.sh
 for tool in Xvfb openbox xdotool xwininfo import; do
   command -v "$tool" >/dev/null || { echo "bench_pulse: $tool is missing (xvfb, openbox, xdotool, x11-utils, imagemagick)"; exit 1; }
 done
@@ -25,12 +26,7 @@ exec "$desktop" bash -c '
   trap "kill $game 2>/dev/null; wait $game 2>/dev/null; rm -rf $work" EXIT
   sleep 4   # splash, handshake with the computer player, drawer opening
 
-  # The frame is maximised; its area starts under the menu bar (19 pixels high with the
-  # default font), and the game window content stands at 3,45 in that area.
-  frame=$(xdotool search --sync --onlyvisible --name "^Quorril$" | head -n1)
-  X=$(xwininfo -id "$frame" | awk "/Absolute upper-left X/ {print \$4}")
-  Y=$(xwininfo -id "$frame" | awk "/Absolute upper-left Y/ {print \$4}")
-  ox=$((X + 3)); oy=$((Y + 19 + 45))
+  read -r ox oy < <("$QUORRIL_ORIGIN")   # the board on the screen
   board="640x420+$ox+$oy"
 
   # Something on the board still moves: of four pictures taken a little apart, two in a row

@@ -15,6 +15,7 @@
 #include "windows/butonsokcancel.h"
 #include "windows/game.h"
 #include "windows/newgame.h"
+#include "qstring_print.h"
 
 #include <gtest/gtest.h>
 
@@ -22,10 +23,6 @@
 #include <QProcess>
 #include <QTcpServer>
 #include <QTest>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

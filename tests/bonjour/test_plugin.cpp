@@ -7,6 +7,8 @@
 #include "framework/pluginhost.h"
 #include "plugin/logic.h"
 
+#include "qstring_print.h"
+
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -18,10 +20,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

@@ -24,6 +24,12 @@ protected:
         shell::AddApplicationMenuHandlers(*app);
         app->prefs = std::make_shared<Preferences>();
     }
+    // The application without its ambient music, at the hardest level, for window tests.
+    void StartQuietApp() {
+        StartApp();
+        store().SetItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
+        store().SetItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(3)));
+    }
     // The application as it opens at start-up: its Open event makes and loads the store.
     void OpenApp() {
         StartApp();

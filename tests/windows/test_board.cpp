@@ -17,6 +17,7 @@
 
 #include "app_fixture.h"
 #include "fake_bonjour.h"
+#include "qstring_print.h"
 
 #include <gtest/gtest.h>
 
@@ -29,10 +30,6 @@
 #include <algorithm>
 #include <memory>
 #include <vector>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

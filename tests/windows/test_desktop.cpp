@@ -56,11 +56,7 @@ bool inside(QWidget* w, QWidget* owner) { return w && (w == owner || owner->isAn
 
 class DesktopTest : public AppFixture {
 protected:
-    void SetUp() override {
-        StartApp();
-        store().SetItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
-        store().SetItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(3)));
-    }
+    void SetUp() override { StartQuietApp(); }
     fw::Frame& frame() { return app->FrameWindow(); }
 };
 

@@ -35,11 +35,7 @@ namespace {
 
 class FrameTest : public AppFixture {
 protected:
-    void SetUp() override {
-        StartApp();
-        store().SetItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
-        store().SetItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(3)));
-    }
+    void SetUp() override { StartQuietApp(); }
     fw::Frame& frame() { return app->FrameWindow(); }
     QWidget* viewport() { return frame().Area().viewport(); }
     static QRect content(fw::Window& w) { return QRect(w.Left(), w.Top(), w.Width(), w.Height()); }

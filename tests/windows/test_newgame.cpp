@@ -17,6 +17,7 @@
 #include "windows/newgame.h"
 
 #include "app_fixture.h"
+#include "qstring_print.h"
 
 #include <gtest/gtest.h>
 
@@ -31,10 +32,6 @@
 #include <vector>
 
 // Readable texts in failure messages.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace {
 
 const QString kWaiting = QStringLiteral("En attente d'informations...");

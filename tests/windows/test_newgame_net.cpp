@@ -24,6 +24,7 @@
 #include "windows/newgame.h"
 
 #include "app_fixture.h"
+#include "qstring_print.h"
 
 #include <gtest/gtest.h>
 
@@ -38,10 +39,6 @@
 
 #include <functional>
 #include <memory>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

@@ -23,6 +23,7 @@
 #include "windows/outilcontain.h"
 
 #include "app_fixture.h"
+#include "qstring_print.h"
 
 #include <gtest/gtest.h>
 
@@ -147,10 +148,6 @@ bool isMove(const QString& s) { return s.startsWith(QLatin1String("IPLA")); }
 }  // namespace
 
 // Readable texts in failure messages.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace {
 
 TEST_F(PlayTest, StartUpGameAgainstTheComputerPlayedWithDrags) {
