@@ -129,6 +129,10 @@ void Window::fitHost() {
 void Window::keepInArea() {
     if (!sub_ || placed_) return;
     placed_ = true;
+    moveInsideArea();
+}
+
+void Window::moveInsideArea() {
     const QWidget* area = sub_->parentWidget();
     if (!area) return;
     const QRect r = sub_->geometry();
@@ -228,8 +232,11 @@ void Window::SetLeft(int left) {
 }
 
 void Window::SetHeight(int h) {
+    const bool inside = sub_ && sub_->parentWidget() && sub_->parentWidget()->rect().contains(sub_->geometry());
     setFixedHeight(h);
     fitHost();
+    // A window that grows keeps its new part on screen, as a window in the area always was.
+    if (inside) moveInsideArea();
 }
 
 void Window::AddMenuHandler(const QString& item, MenuHandler handler) { menuHandlers_[item] = std::move(handler); }

@@ -100,6 +100,7 @@ protected:
 private:
     friend void DestroyAllWindows();
     void fitHost();
+    void moveInsideArea();
     void keepInArea();
 
     QPointer<QMdiSubWindow> sub_;

@@ -5,6 +5,7 @@
 #include "framework/window.h"
 #include "game/ia.h"
 #include "info/about.h"
+#include "info/about.h"
 #include "info/help.h"
 #include "net/showcolor.h"
 #include "net/twin.h"
@@ -95,6 +96,16 @@ TEST_F(FrameTest, PositionsAreThoseOfTheContentInTheArea) {
     pref().SetTop(70);
     EXPECT_EQ(pref().mapTo(viewport(), QPoint()), QPoint(120, 70));
     EXPECT_EQ(pref().Host().windowTitle(), QStringLiteral("Préférences"));
+}
+
+TEST_F(FrameTest, AWindowThatGrowsNearTheBottomStaysInTheArea) {
+    wnd::about& w = about();
+    const int areaHeight = viewport()->height();
+    w.SetTop(areaHeight - w.Height() - 10);
+    ASSERT_TRUE(viewport()->rect().contains(w.FrameGeometry()));
+    w.SetHeight(w.Height() + 130);
+    EXPECT_TRUE(viewport()->rect().contains(w.FrameGeometry()));
+    EXPECT_EQ(w.FrameGeometry().bottom(), areaHeight - 1);
 }
 
 TEST_F(FrameTest, TitleBarsCarryTheBoxesEachWindowAsksFor) {
