@@ -4,6 +4,7 @@
 # (docs/screenshot.png by default).
 #   scripts/screenshot.sh [build folder] [picture]
 set -euo pipefail
+[ -n "${QUORRIL_LOOPBACK_ONLY:-}" ] || exec "$(dirname "$0")/loopback-only.sh" "$0" "$@"
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build}" && pwd)
 out=$(realpath -m "${2:-$root/docs/screenshot.png}")
