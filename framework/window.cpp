@@ -141,22 +141,28 @@ void Window::moveInsideArea() {
     if (x != r.x() || y != r.y()) sub_->move(x, y);
 }
 
+// Puts the window on screen (the frame first), restored when it was minimised, without changing
+// which window is active.
+void Window::reveal() {
+    if (Frame* f = frame(); f && (sub_ || parentWidget())) f->EnsureShown();
+    QWidget::show();
+    if (!sub_) return;
+    fitHost();
+    if (sub_->isMinimized()) {
+        sub_->showNormal();
+    } else {
+        sub_->show();
+    }
+    keepInArea();
+}
+
 void Window::Show() {
     if (closed_) return;
-    if (Frame* f = frame(); f && (sub_ || parentWidget())) f->EnsureShown();
+    reveal();
     if (sub_) {
-        QWidget::show();
-        fitHost();
-        if (sub_->isMinimized()) {
-            sub_->showNormal();
-        } else {
-            sub_->show();
-        }
-        keepInArea();
         if (QMdiArea* area = sub_->mdiArea()) area->setActiveSubWindow(sub_);
         sub_->raise();
     } else {
-        show();
         raise();
         if (isWindow()) activateWindow();
     }
@@ -167,13 +173,7 @@ void Window::Show() {
 void Window::SetVisible(bool v) {
     if (closed_) return;
     if (v) {
-        if (Frame* f = frame(); f && (sub_ || parentWidget())) f->EnsureShown();
-        QWidget::show();
-        if (sub_) {
-            fitHost();
-            sub_->show();
-            keepInArea();
-        }
+        reveal();
         markFront(this);
     } else {
         Host().hide();
@@ -198,38 +198,27 @@ void Window::SetWindowFlags(Qt::WindowFlags flags) {
     }
 }
 
-int Window::Top() const {
-    if (sub_) return sub_->y() + mapTo(sub_, QPoint()).y();
-    return parentWidget() ? y() : geometry().top();
-}
-
-int Window::Left() const {
-    if (sub_) return sub_->x() + mapTo(sub_, QPoint()).x();
-    return parentWidget() ? x() : geometry().left();
-}
-
 // Top and Left are those of the content, as program code places windows by their content.
-void Window::SetTop(int top) {
+QPoint Window::contentPos() const {
+    if (sub_) return sub_->pos() + mapTo(sub_, QPoint());
+    return parentWidget() ? pos() : geometry().topLeft();
+}
+
+void Window::moveContent(QPoint to) {
     if (sub_) {
         fitHost();
-        sub_->move(sub_->x(), top - mapTo(sub_, QPoint()).y());
+        sub_->move(to - mapTo(sub_, QPoint()));
     } else if (parentWidget()) {
-        move(x(), top);
+        move(to);
     } else {
-        setGeometry(QRect(QPoint(geometry().left(), top), geometry().size()));
+        setGeometry(QRect(to, geometry().size()));
     }
 }
 
-void Window::SetLeft(int left) {
-    if (sub_) {
-        fitHost();
-        sub_->move(left - mapTo(sub_, QPoint()).x(), sub_->y());
-    } else if (parentWidget()) {
-        move(left, y());
-    } else {
-        setGeometry(QRect(QPoint(left, geometry().top()), geometry().size()));
-    }
-}
+int Window::Top() const { return contentPos().y(); }
+int Window::Left() const { return contentPos().x(); }
+void Window::SetTop(int top) { moveContent(QPoint(Left(), top)); }
+void Window::SetLeft(int left) { moveContent(QPoint(left, Top())); }
 
 void Window::SetHeight(int h) {
     const bool inside = sub_ && sub_->parentWidget() && sub_->parentWidget()->rect().contains(sub_->geometry());

@@ -100,6 +100,9 @@ protected:
 private:
     friend void DestroyAllWindows();
     void fitHost();
+    void reveal();
+    QPoint contentPos() const;
+    void moveContent(QPoint to);
     void moveInsideArea();
     void keepInArea();
 
