@@ -92,6 +92,16 @@ void DrawerWindow::HandleClosedEvent() {
     if (DrawerClosed) DrawerClosed();
 }
 
+// An open drawer is on screen exactly while its parent is (and not minimised).
+void DrawerWindow::track() {
+    if (state_ != StateOpen) return;
+    if (parentShown()) {
+        follow();
+    } else {
+        hide();
+    }
+}
+
 // Shows the open drawer just above its parent in the area's stacking order.
 void DrawerWindow::follow() {
     place();
@@ -180,21 +190,12 @@ bool DrawerWindow::eventFilter(QObject* o, QEvent* e) {
             if (state_ == StateOpen && isVisible()) stackAboveParent();
             break;
         case QEvent::Show:
-            if (state_ == StateOpen && parentShown()) follow();
-            break;
         case QEvent::Hide:
-            hide();
+            track();
             break;
         case QEvent::WindowStateChange:
             // Decided once the minimising or restoring is complete.
-            QMetaObject::invokeMethod(this, [this] {
-                if (state_ != StateOpen) return;
-                if (parentShown()) {
-                    follow();
-                } else {
-                    hide();
-                }
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, [this] { track(); }, Qt::QueuedConnection);
             break;
         default:
             break;

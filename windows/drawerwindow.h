@@ -56,6 +56,7 @@ private:
     // Whether the parent is on screen and not minimised, so an open drawer shows.
     bool parentShown() const;
     void place();
+    void track();
     void follow();
     void stackAboveParent();
 
