@@ -268,8 +268,6 @@ void TCPSocket::Write(const QByteArray& bytes) {
     sock_->write(bytes);
 }
 
-qint64 TCPSocket::BytesToWrite() const { return sock_ ? sock_->bytesToWrite() : 0; }
-
 void TCPSocket::Poll() {
     if (!IsConnected()) return;
     ignoreSigpipe();

@@ -59,8 +59,6 @@ public:
     // Queues bytes for the peer. When the queue would outgrow kMaxQueuedBytes, the connection
     // ends at once (what was queued is dropped) and Event_Error follows with LostConnection.
     void Write(const QByteArray& bytes);
-    // Bytes written but not yet handed to the system.
-    qint64 BytesToWrite() const;
     // Pushes what was written to the system now.
     void Poll();
     QByteArray ReadAll();
