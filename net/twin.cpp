@@ -180,8 +180,8 @@ void twin::DataWork(const QString& payload, Side side) {
         if (board.AcceptsOpponentMove(column, colour)) board.PlaceJeton(column, 2, 0, colour);
     } else if (command == QLatin1String("MESS")) {
         if (!(asHost || asGuest) || !fw::Exists<class game>()) return;
-        // The log takes a line of bounded length; the rest of a huge frame is not carried on.
-        if (OutilContain* panel = ::game().moutil()) panel->AddChatString(OutilContain::CutLine(argument));
+        // The panel cuts a huge line to its bound before it costs any work there.
+        if (OutilContain* panel = ::game().moutil()) panel->AddChatString(argument);
         if (preference("sndBruitage")) {
             if (auto sound = message()) sound->Play();
         }
