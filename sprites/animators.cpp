@@ -97,7 +97,7 @@ void AnimWinner::Step() {
         return;
     }
     rd_ = (std::cos(ri_) + 1) * 5;
-    const int inset = InsetAt(ri_);
+    const int inset = Round(rd_);
     ri_ += 0.1;
     // The square changes by whole pixels: a tick whose square is the one shown draws nothing.
     if (inset == shownInset_) return;
