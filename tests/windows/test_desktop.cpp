@@ -3,6 +3,7 @@
 // the frame leaves the game and its drawer on top.
 #include "framework/application.h"
 #include "framework/window.h"
+#include "game/ia.h"
 #include "net/twin.h"
 #include "shell/app.h"
 #include "shell/preferences.h"
@@ -21,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -106,6 +108,32 @@ TEST_F(DesktopTest, MenusAnswerRealClicksAndNoClickHidesTheGame) {
         EXPECT_TRUE(inside(QApplication::widgetAt(panel), &drawer));
         EXPECT_EQ(managedWindows(), 1);
     }
+}
+
+// Keys go where the user clicked last: into the chat entry after a click there, to the game
+// window (its hidden word) after a click on the board.
+TEST_F(DesktopTest, TypedKeysGoWhereTheUserClicked) {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    frame().Maximize();
+    game().Launch(QStringLiteral("serveur"), -1);
+    wnd::Outil_Mac& drawer = *game().o_mac;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
+    QTRY_VERIFY_WITH_TIMEOUT(!drawer.IsClosed() && drawer.isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(frame().isMaximized(), 5000);
+    QTest::qWait(300);
+    ASSERT_FALSE(ia().Visible());
+
+    auto* entry = drawer.findChild<QLineEdit*>(QStringLiteral("EditField2"));
+    ASSERT_TRUE(entry);
+    clickAt(entry->mapToGlobal(entry->rect().center()));
+    xdotool({QStringLiteral("type"), QStringLiteral("salut")});
+    QTRY_COMPARE_WITH_TIMEOUT(entry->text(), QStringLiteral("salut"), 3000);
+
+    // The opponent's rack: a click there starts no move.
+    clickAt(game().mapToGlobal(QPoint(40, 200)));
+    xdotool({QStringLiteral("type"), QStringLiteral("@qwelt")});
+    QTRY_VERIFY_WITH_TIMEOUT(ia().Visible(), 3000);
+    EXPECT_EQ(entry->text(), QStringLiteral("salut"));
 }
 
 // The new-game dialog from the menu, as a user reaches it: real clicks through the window manager,
