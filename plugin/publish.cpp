@@ -9,15 +9,14 @@ namespace bonjour {
 Publish::Publish(PluginInstance* instance, PlainRaiser published, PlainRaiser stopped, ErrorRaiser error)
     : instance_(instance), published_(published), stopped_(stopped), error_(error), link_([this] { LinkChanged(); }) {}
 
-Publish::~Publish() {
-    alive_.reset();
-    Drop();
-}
+Publish::~Publish() { Drop(); }
 
+// Withdraws what is advertised; what is wanted stays.
 void Publish::Drop() {
     if (group_) avahi_entry_group_free(group_);
     group_ = nullptr;
     advertised_.clear();
+    announced_ = false;
 }
 
 void Publish::Start(const std::string& type, const std::string& name, const std::vector<std::string>& strings, std::int32_t port) {
@@ -25,7 +24,6 @@ void Publish::Start(const std::string& type, const std::string& name, const std:
     const std::optional<std::uint16_t> chosen = PublishedPort(port);
     if (!chosen) return;  // no throw-away port to be had: nothing is published, silently
     want_ = Wanted{type, name, *chosen, EncodeTxt(strings)};
-    announced_ = false;
     renames_ = 0;
     // A daemon that is there registers the service from inside Ensure already.
     link_.Ensure(true);
@@ -130,12 +128,7 @@ void Publish::LinkChanged() {
     if (!link_.Running()) {
         // The daemon went away, or its host name is settling: what was advertised is gone; it
         // is advertised again once the daemon runs.
-        if (group_) {
-            avahi_entry_group_free(group_);
-            group_ = nullptr;
-            advertised_.clear();
-            announced_ = false;
-        }
+        Drop();
         return;
     }
     if (want_ && !group_) Register();

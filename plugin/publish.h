@@ -8,7 +8,6 @@
 #include <avahi-client/publish.h>
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,7 +61,6 @@ private:
     int renames_ = 0;
     Later later_;
     Link link_;
-    std::shared_ptr<char> alive_ = std::make_shared<char>();
 };
 
 }  // namespace bonjour
