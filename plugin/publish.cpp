@@ -59,6 +59,17 @@ int Publish::AddService(const std::string& name) {
     return r;
 }
 
+// Moves name on to the next one after a collision: 0, or the error that ends the attempts.
+int Publish::Rename(std::string& name) {
+    if (renames_ >= kMaxRenames) return AVAHI_ERR_COLLISION;
+    char* next = avahi_alternative_service_name(name.c_str());
+    if (!next) return AVAHI_ERR_NO_MEMORY;
+    name = next;
+    avahi_free(next);
+    ++renames_;
+    return 0;
+}
+
 void Publish::Register() {
     AvahiClient* c = link_.Running();
     if (!want_ || !c) return;
@@ -73,13 +84,7 @@ void Publish::Register() {
     }
     int r;
     // A name taken by another service on this machine (a second Quorril): the next free one.
-    while ((r = AddService(name)) == AVAHI_ERR_COLLISION && renames_ < kMaxRenames) {
-        char* next = avahi_alternative_service_name(name.c_str());
-        if (!next) break;
-        name = next;
-        avahi_free(next);
-        ++renames_;
-    }
+    while ((r = AddService(name)) == AVAHI_ERR_COLLISION && Rename(name) == 0) {}
     if (r >= 0) r = avahi_entry_group_commit(group_);
     if (r < 0) return Fail(r);
     advertised_ = name;
@@ -101,12 +106,8 @@ void Publish::OnGroup(AvahiEntryGroup* g, AvahiEntryGroupState state, void* self
                 break;
             case AVAHI_ENTRY_GROUP_COLLISION: {
                 // Another machine advertises the name: go on under the next one.
-                if (p->renames_ >= kMaxRenames) return p->Fail(AVAHI_ERR_COLLISION);
-                char* next = avahi_alternative_service_name(p->advertised_.c_str());
-                if (!next) return p->Fail(AVAHI_ERR_NO_MEMORY);
-                std::string name = next;
-                avahi_free(next);
-                ++p->renames_;
+                std::string name = p->advertised_;
+                if (const int error = p->Rename(name)) return p->Fail(error);
                 avahi_entry_group_reset(g);
                 int r = p->AddService(name);
                 if (r >= 0) r = avahi_entry_group_commit(g);

@@ -48,6 +48,7 @@ private:
     void LinkChanged();
     void Register();
     int AddService(const std::string& name);
+    int Rename(std::string& name);
     void Fail(int error);
     void Drop();
 
