@@ -136,13 +136,7 @@ void Browser::Found(AvahiIfIndex interface, AvahiProtocol protocol, ServiceKey k
     e.resolver = avahi_service_resolver_new(link_.Connected(), interface, protocol, e.service.key.name.c_str(),
                                             e.service.key.type.c_str(), e.service.key.domain.c_str(), AVAHI_PROTO_INET,
                                             AvahiLookupFlags(0), OnResolve, &e);
-    if (e.resolver) {
-        Entry* pe = &e;
-        e.deadline.After(kResolveMs, [pe] {
-            if (pe->resolver) avahi_service_resolver_free(pe->resolver);
-            pe->resolver = nullptr;
-        });
-    }
+    if (e.resolver) e.deadline.After(kResolveMs, [pe = &e] { pe->Unresolve(); });
     Raise(found_, IndexOf(e.service.key));
 }
 
