@@ -113,11 +113,21 @@ void timeoutFree(AvahiTimeout* t) {
 
 const AvahiPoll kLoop = {nullptr, watchNew, watchUpdate, watchGetEvents, watchFree, timeoutNew, timeoutUpdate, timeoutFree};
 
-// A timeout at once (the next turn) or after ms.
-AvahiTimeout* timer(const AvahiPoll* loop, int ms, AvahiTimeoutCallback cb, void* self) {
+// The time ms milliseconds from now (0: the next turn), as Avahi's timeouts take it.
+struct timeval fromNow(int ms) {
     struct timeval tv;
     avahi_elapse_time(&tv, unsigned(ms), 0);
+    return tv;
+}
+
+AvahiTimeout* timer(const AvahiPoll* loop, int ms, AvahiTimeoutCallback cb, void* self) {
+    const struct timeval tv = fromNow(ms);
     return loop->timeout_new(loop, &tv, cb, self);
+}
+
+void rearm(const AvahiPoll* loop, AvahiTimeout* t, int ms) {
+    const struct timeval tv = fromNow(ms);
+    loop->timeout_update(t, &tv);
 }
 
 }  // namespace
@@ -135,11 +145,7 @@ void Later::Post(std::function<void()> work) {
     const AvahiPoll* loop = HostLoop();
     if (!loop) return;
     if (!now_) now_ = timer(loop, 0, Fire, this);
-    else if (queue_.empty()) {
-        struct timeval tv;
-        avahi_elapse_time(&tv, 0, 0);
-        loop->timeout_update(now_, &tv);
-    }
+    else if (queue_.empty()) rearm(loop, now_, 0);
     if (now_) queue_.push_back(std::move(work));
 }
 
@@ -151,13 +157,8 @@ void Later::After(int ms, std::function<void()> work) {
         if (delayed_) loop->timeout_update(delayed_, nullptr);
         return;
     }
-    if (!delayed_) {
-        delayed_ = timer(loop, ms, FireDelayed, this);
-    } else {
-        struct timeval tv;
-        avahi_elapse_time(&tv, unsigned(ms), 0);
-        loop->timeout_update(delayed_, &tv);
-    }
+    if (!delayed_) delayed_ = timer(loop, ms, FireDelayed, this);
+    else rearm(loop, delayed_, ms);
 }
 
 // One piece of work per turn at most, each from a fresh turn; the object may be gone after any
@@ -167,11 +168,7 @@ void Later::Fire(AvahiTimeout*, void* self) {
     if (later->queue_.empty()) return;
     std::function<void()> work = std::move(later->queue_.front());
     later->queue_.pop_front();
-    if (!later->queue_.empty()) {
-        struct timeval tv;
-        avahi_elapse_time(&tv, 0, 0);
-        kLoop.timeout_update(later->now_, &tv);
-    }
+    if (!later->queue_.empty()) rearm(&kLoop, later->now_, 0);
     work();
 }
 
