@@ -237,30 +237,21 @@ InstanceData* data(PluginInstance* instance) {
 
 // ---- Events ----------------------------------------------------------------------------------
 
-// The program's handler of event k of the instance, or null.
-PluginRoutine handlerOf(PluginInstance* instance, int k) {
+// Raises event k of the instance: the program's handler for it, when it bound one, gets the
+// instance and the event's arguments.
+template <int k, class... A>
+void raise(PluginInstance* instance, A... args) {
     auto find = Find<PluginGetEventInstanceFn>(Routine::GetEventInstance);
-    return find ? find(instance, &bonjourEvents[k]) : nullptr;
+    PluginRoutine handler = find ? find(instance, &bonjourEvents[k]) : nullptr;
+    if (handler) reinterpret_cast<void (*)(PluginInstance*, A...)>(handler)(instance, args...);
 }
 
-void browsing_found(PluginInstance* instance, std::int32_t i) {
-    if (auto h = reinterpret_cast<void (*)(PluginInstance*, std::int32_t)>(handlerOf(instance, 0))) h(instance, i);
-}
-void browsing_remove(PluginInstance* instance, std::int32_t i) {
-    if (auto h = reinterpret_cast<void (*)(PluginInstance*, std::int32_t)>(handlerOf(instance, 1))) h(instance, i);
-}
-void browsing_resolved(PluginInstance* instance, std::int32_t i) {
-    if (auto h = reinterpret_cast<void (*)(PluginInstance*, std::int32_t)>(handlerOf(instance, 2))) h(instance, i);
-}
-void publishing_published(PluginInstance* instance) {
-    if (auto h = reinterpret_cast<void (*)(PluginInstance*)>(handlerOf(instance, 3))) h(instance);
-}
-void publishing_stopped(PluginInstance* instance) {
-    if (auto h = reinterpret_cast<void (*)(PluginInstance*)>(handlerOf(instance, 4))) h(instance);
-}
-void publishing_error(PluginInstance* instance, std::int32_t error) {
-    if (auto h = reinterpret_cast<void (*)(PluginInstance*, std::int32_t)>(handlerOf(instance, 5))) h(instance, error);
-}
+constexpr IndexRaiser browsing_found = raise<0, std::int32_t>;
+constexpr IndexRaiser browsing_remove = raise<1, std::int32_t>;
+constexpr IndexRaiser browsing_resolved = raise<2, std::int32_t>;
+constexpr PlainRaiser publishing_published = raise<3>;
+constexpr PlainRaiser publishing_stopped = raise<4>;
+constexpr ErrorRaiser publishing_error = raise<5, std::int32_t>;
 
 // ---- Behaviour -------------------------------------------------------------------------------
 
