@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QMessageBox>
-#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -300,9 +299,8 @@ PluginRoutine getEventInstance(PluginInstance* instance, const PluginEventRecord
 
 // ---- Registration ----------------------------------------------------------------------------------
 
-std::int32_t g_version = 0;
-
-void registerVersion(std::int32_t version) { g_version = version; }
+// The host speaks the one version of the interface there is: the plug-in's changes nothing.
+void registerVersion(std::int32_t) {}
 
 // The program knows one plug-in class, Bonjour; a record it cannot read is left out.
 void registerControl(PluginControlRecord* record) {
