@@ -1,12 +1,12 @@
 #include "framework/pluginhost.h"
 
 #include "framework/bonjour.h"
+#include "framework/msgbox.h"
 #include "framework/plugin_interface.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
-#include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -140,21 +140,26 @@ PluginString* readStringArray(PluginStringArray* a, std::int32_t i) {
 
 PluginString argument(const QString& text) { return PluginString{text.toUtf8().toStdString(), QUORRIL_PLUGIN_ENCODING_UTF8}; }
 
+// The text of a string: its bytes read in the encoding it is marked with.
+QString textOf(const PluginString& s) {
+    const char* bytes = s.bytes.data();
+    const auto n = qsizetype(s.bytes.size());
+    return s.encoding == QUORRIL_PLUGIN_ENCODING_UTF8 ? QString::fromUtf8(bytes, n) : QString::fromLatin1(bytes, n);
+}
+
 // A string a plug-in answered: the host's now, read and released.
 QString takeString(PluginString* s) {
     if (!s) return QString();
-    const QString text = s->encoding == QUORRIL_PLUGIN_ENCODING_UTF8 ? QString::fromUtf8(s->bytes.data(), qsizetype(s->bytes.size()))
-                                                                     : QString::fromLatin1(s->bytes.data(), qsizetype(s->bytes.size()));
+    const QString text = textOf(*s);
     delete s;
     return text;
 }
 
 // ---- Message box, keyboard, bounds ---------------------------------------------------------------
 
+// The program's own message box; none without a GUI to show it in.
 void msgBox(PluginString* text) {
-    if (!text || !qobject_cast<QApplication*>(QCoreApplication::instance())) return;
-    QMessageBox box(QMessageBox::Information, QCoreApplication::applicationName(), QString::fromUtf8(text->bytes.data(), qsizetype(text->bytes.size())));
-    box.exec();
+    if (text && qobject_cast<QApplication*>(QCoreApplication::instance())) MsgBox(textOf(*text));
 }
 
 // The keyboard's state is not for a plug-in to read here: no key is down.

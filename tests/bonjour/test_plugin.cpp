@@ -3,6 +3,7 @@
 // daemon drives them, a daemon that goes away and comes back, a plug-in that finds the host's
 // routines missing, and controls made and destroyed while services come and go.
 #include "framework/bonjour.h"
+#include "framework/msgbox.h"
 #include "framework/plugin_interface.h"
 #include "framework/pluginhost.h"
 #include "plugin/logic.h"
@@ -11,9 +12,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdlib>
 #include <cstring>
@@ -343,6 +348,23 @@ TEST_F(Plugin, TheFourKeysAtLoadShowTheAboutTextBeforeTheClassIsRegistered) {
     g_calls.clear();
     EXPECT_TRUE(fw::LoadPlugin(QStringLiteral(QUORRIL_PLUGIN_PATH)));
     EXPECT_TRUE(g_calls.empty());
+
+    // With the keys held, the program's own box shows the about text and waits for its OK.
+    fw::SetPluginResolverHook([](const char* name, void* own) -> void* {
+        return std::string(name) == "RuntimeGetKeys" ? reinterpret_cast<void*>(&keysHeld) : own;
+    });
+    holdKeys({3, 9, 12, 14});
+    const int boxes = fw::MsgBoxCount();
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        }
+    });
+    EXPECT_TRUE(fw::LoadPlugin(QStringLiteral(QUORRIL_PLUGIN_PATH)));
+    EXPECT_EQ(fw::MsgBoxCount(), boxes + 1);
+    EXPECT_EQ(shown, QString::fromStdString(bonjour::AboutText()));
 }
 
 TEST_F(Plugin, MissingHostRoutinesCrashNothing) {
