@@ -260,23 +260,10 @@ void timerFree(void* t) {
 
 Bonjour* ownerOf(PluginInstance* i) { return i ? i->owner : nullptr; }
 
-void onFound(PluginInstance* i, std::int32_t k) {
-    if (Bonjour* b = ownerOf(i)) b->RaiseBrowsingFound(k);
-}
-void onRemoved(PluginInstance* i, std::int32_t k) {
-    if (Bonjour* b = ownerOf(i)) b->RaiseBrowsingRemoved(k);
-}
-void onResolved(PluginInstance* i, std::int32_t k) {
-    if (Bonjour* b = ownerOf(i)) b->RaiseBrowsingResolved(k);
-}
-void onPublished(PluginInstance* i) {
-    if (Bonjour* b = ownerOf(i)) b->RaisePublishPublished();
-}
-void onStopped(PluginInstance* i) {
-    if (Bonjour* b = ownerOf(i)) b->RaisePublishStopped();
-}
-void onError(PluginInstance* i, std::int32_t e) {
-    if (Bonjour* b = ownerOf(i)) b->RaisePublishError(e);
+// Raises the plug-in's event on the instance's control, while the instance has one.
+template <auto raise, class... A>
+void deliver(PluginInstance* i, A... args) {
+    if (Bonjour* b = ownerOf(i)) (b->*raise)(args...);
 }
 
 template <class F>
@@ -292,12 +279,12 @@ PluginRoutine getEventInstance(PluginInstance* instance, const PluginEventRecord
     const std::ptrdiff_t k = event - cls.record->events;
     if (k < 0 || std::size_t(k) >= cls.events.size()) return nullptr;
     switch (cls.events[std::size_t(k)]) {
-        case Found: return b->Browsing_Found ? routine(onFound) : nullptr;
-        case Removed: return b->Browsing_Removed ? routine(onRemoved) : nullptr;
-        case Resolved: return b->Browsing_Resolved ? routine(onResolved) : nullptr;
-        case Published: return b->Publish_Published ? routine(onPublished) : nullptr;
-        case Stopped: return b->Publish_Stopped ? routine(onStopped) : nullptr;
-        case Error: return b->Publish_Error ? routine(onError) : nullptr;
+        case Found: return b->Browsing_Found ? routine(deliver<&Bonjour::RaiseBrowsingFound, std::int32_t>) : nullptr;
+        case Removed: return b->Browsing_Removed ? routine(deliver<&Bonjour::RaiseBrowsingRemoved, std::int32_t>) : nullptr;
+        case Resolved: return b->Browsing_Resolved ? routine(deliver<&Bonjour::RaiseBrowsingResolved, std::int32_t>) : nullptr;
+        case Published: return b->Publish_Published ? routine(deliver<&Bonjour::RaisePublishPublished>) : nullptr;
+        case Stopped: return b->Publish_Stopped ? routine(deliver<&Bonjour::RaisePublishStopped>) : nullptr;
+        case Error: return b->Publish_Error ? routine(deliver<&Bonjour::RaisePublishError, std::int32_t>) : nullptr;
         default: return nullptr;
     }
 }
