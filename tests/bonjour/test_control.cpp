@@ -1,6 +1,7 @@
 // The DNS-SD control without the plug-in, its events, and the seam that puts a backend behind it.
 #include "fake_bonjour.h"
 #include "framework/bonjour.h"
+#include "no_entry.h"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +18,7 @@ TEST(BonjourControl, WithoutThePluginItIsEmptyAndUnavailable) {
     EXPECT_FALSE(b.is_available());
     b.Browsing_Start(QStringLiteral("_servquorril._tcp."));
     EXPECT_EQ(b.Browsing_Count(), 0);
-    for (std::int32_t i : {-1, 0, 1, kNotFound}) {
-        EXPECT_EQ(b.Browsing_Name(i), QStringLiteral("(null)")) << i;
-        EXPECT_EQ(b.Browsing_HostName(i), QStringLiteral("(null)")) << i;
-        EXPECT_EQ(b.Browsing_Str(i, 0), QStringLiteral("(null)")) << i;
-        EXPECT_EQ(b.Browsing_CountAddresses(i), -1) << i;
-        EXPECT_EQ(b.Browsing_Addresses(i, 0), QStringLiteral("(null)")) << i;
-        EXPECT_EQ(b.Browsing_Port(i, 0), -1) << i;
-    }
+    for (std::int32_t i : {-1, 0, 1, kNotFound}) ExpectNoEntry(b, i);
     // Publishing and stopping do nothing and raise nothing.
     int events = 0;
     b.Publish_Published = [&] { ++events; };

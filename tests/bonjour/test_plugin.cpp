@@ -8,6 +8,7 @@
 #include "framework/pluginhost.h"
 #include "plugin/logic.h"
 
+#include "no_entry.h"
 #include "qstring_print.h"
 
 #include <gtest/gtest.h>
@@ -145,14 +146,7 @@ TEST_F(Plugin, PublishedServicesAreFoundResolvedAndRemovedByIndex) {
     EXPECT_EQ(browser.Browsing_Str(0, 2), QStringLiteral("bc"));
     EXPECT_EQ(browser.Browsing_Str(0, 3), QStringLiteral("(null)"));
     // Every index outside the list, and every missing sub-index, answers its failure value.
-    for (std::int32_t i : {-1, 1, fw::Bonjour::kNotFound}) {
-        EXPECT_EQ(browser.Browsing_Name(i), QStringLiteral("(null)")) << i;
-        EXPECT_EQ(browser.Browsing_HostName(i), QStringLiteral("(null)")) << i;
-        EXPECT_EQ(browser.Browsing_Str(i, 0), QStringLiteral("(null)")) << i;
-        EXPECT_EQ(browser.Browsing_CountAddresses(i), -1) << i;
-        EXPECT_EQ(browser.Browsing_Addresses(i, 0), QStringLiteral("(null)")) << i;
-        EXPECT_EQ(browser.Browsing_Port(i, 0), -1) << i;
-    }
+    for (std::int32_t i : {-1, 1, fw::Bonjour::kNotFound}) ExpectNoEntry(browser, i);
     for (std::int32_t k : {-1, 1}) {
         EXPECT_EQ(browser.Browsing_Addresses(0, k), QStringLiteral("(null)")) << k;
         EXPECT_EQ(browser.Browsing_Port(0, k), -1) << k;
