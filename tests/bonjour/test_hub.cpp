@@ -1,13 +1,13 @@
 // The hub publishes the game it hosts through the real plug-in: avahi-browse lists it under the
 // machine's name on a port of its own (never the game port), until the guest has joined.
-#include "app_fixture.h"
 #include "framework/bonjour.h"
 #include "framework/pluginhost.h"
-#include "framework/socket.h"
 #include "game/ia.h"
 #include "net/client.h"
 #include "net/twin.h"
 #include "windows/game.h"
+
+#include "../net/netfixture.h"
 
 #include <gtest/gtest.h>
 
@@ -38,19 +38,12 @@ std::vector<Listed> browse() {
     return out;
 }
 
-class HubPublication : public AppFixture {
+class HubPublication : public NetApp {
 protected:
     void SetUp() override {
         if (!qEnvironmentVariableIsSet("QUORRIL_AVAHI_CTL")) GTEST_SKIP() << "run through tests/support/with-avahi.sh";
         ASSERT_TRUE(fw::LoadPlugin(QStringLiteral(QUORRIL_PLUGIN_PATH)));
-        fw::TCPSocket::SetListenAddress(QStringLiteral("127.0.0.1"));
-        StartApp();
-        Preferences& p = store();
-        p.FixItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
-        p.FixItem(QStringLiteral("sndBruitage"), fw::Variant(false));
-        p.FixItem(QStringLiteral("sndEndgame"), fw::Variant(false));
-        p.FixItem(QStringLiteral("iaMessage"), fw::Variant(false));
-        p.FixItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(1)));
+        NetApp::SetUp();
     }
 };
 
