@@ -2,20 +2,17 @@
 // announced on the network, names them once resolved and drops them when they go; a guest picks
 // one, presses Ok and plays the game hosted at its address on port 1234 (never the announced
 // port); and the dialog survives being opened and closed while games come and go.
-#include "app_fixture.h"
 #include "framework/bonjour.h"
 #include "framework/buttons.h"
 #include "framework/listbox.h"
 #include "framework/pluginhost.h"
-#include "framework/socket.h"
-#include "net/client.h"
-#include "net/serveur.h"
 #include "net/twin.h"
 #include "sprites/kxmap.h"
 #include "windows/butonsokcancel.h"
 #include "windows/game.h"
 #include "windows/newgame.h"
 #include "qstring_print.h"
+#include "../net/netfixture.h"
 
 #include <gtest/gtest.h>
 
@@ -42,16 +39,12 @@ struct Announce {
     }
 };
 
-class DialogOverAvahi : public AppFixture {
+class DialogOverAvahi : public NetApp {
 protected:
     void SetUp() override {
         if (!qEnvironmentVariableIsSet("QUORRIL_AVAHI_CTL")) GTEST_SKIP() << "run through tests/support/with-avahi.sh";
         ASSERT_TRUE(fw::LoadPlugin(QStringLiteral(QUORRIL_PLUGIN_PATH)));
-        StartApp();
-        store().SetItem(QStringLiteral("clickForJeton"), fw::Variant(true));
-        store().SetItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
-        store().SetItem(QStringLiteral("sndBruitage"), fw::Variant(false));
-        store().SetItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(1)));
+        NetApp::SetUp();
     }
 
     static wnd::newgame& dialog() { return newgame(); }
@@ -92,16 +85,7 @@ TEST_F(DialogOverAvahi, ListsAnAnnouncedGameByItsNameAndDropsItsRowWhenItGoes) {
 TEST_F(DialogOverAvahi, AGuestPicksTheRowPressesOkAndPlaysTheGameHostedThere) {
     // The host, at 127.0.0.2: the game on port 1234, and its announcement as the hub makes it,
     // under the machine's name, on another port that nobody may dial.
-    fw::TCPSocket::SetListenAddress(QStringLiteral("127.0.0.2"));
-    net::Serveur host;
-    QStringList received;
-    host.StatChanged = [&](std::int32_t code, const QString&, const QString&) {
-        if (code == 2) host.Send(QStringLiteral("TCOL1"), false, 1);
-    };
-    host.NewTrame = [&](std::int32_t, std::int32_t, const QString& dir, const QString& t) {
-        if (dir == net::kDirDelivered) received << t;
-    };
-    host.Launch(1234);
+    HostAt127002 host;
     QTcpServer announcedPort;
     ASSERT_TRUE(announcedPort.listen(QHostAddress(QStringLiteral("127.0.0.2")), 4321));
     int dialled = 0;
@@ -118,7 +102,7 @@ TEST_F(DialogOverAvahi, AGuestPicksTheRowPressesOkAndPlaysTheGameHostedThere) {
     click(dialog().ButonsOkCancel2->PushButton1);
 
     // The handshake: the dialog closes, the guest plays blue's opponent, yellow.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return received.contains(QStringLiteral("ISOK")); }, kWait));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.received.contains(QStringLiteral("ISOK")); }, kWait));
     EXPECT_TRUE(QTest::qWaitFor([] { return !fw::Exists<wnd::newgame>(); }, kWait));
     ASSERT_TRUE(fw::Exists<wnd::game>());
     EXPECT_EQ(game().type, QStringLiteral("client"));
@@ -129,7 +113,7 @@ TEST_F(DialogOverAvahi, AGuestPicksTheRowPressesOkAndPlaysTheGameHostedThere) {
     host.Send(QStringLiteral("IPLA3#1"), false, 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return board.gameMap.CountJeton(3) == 1 && board.GameMain; }, kWait));
     QTest::mouseClick(&board, Qt::LeftButton, {}, QPoint(75 + 70 * 4 + 35, 200));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return received.contains(QStringLiteral("IPLA4#-1")); }, kWait)) << received.join('|').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return host.received.contains(QStringLiteral("IPLA4#-1")); }, kWait)) << host.received.join('|').toStdString();
     host.Send(QStringLiteral("IPLA3#1"), false, 1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return board.gameMap.CountJeton(3) == 2 && board.GameMain; }, kWait));
     EXPECT_EQ(dialled, 0);

@@ -3,6 +3,8 @@
 // running its Open event; and a watch on which program windows ever appear on screen.
 #include "framework/socket.h"
 #include "framework/window.h"
+#include "net/client.h"
+#include "net/serveur.h"
 #include "shell/app.h"
 #include "shell/menu.h"
 #include "shell/preferences.h"
@@ -15,6 +17,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QSet>
+#include <QStringList>
 #include <QTest>
 
 #include <memory>
@@ -51,5 +54,22 @@ protected:
         p.FixItem(QStringLiteral("iaMessage"), fw::Variant(true));
         p.FixItem(QStringLiteral("clickForJeton"), fw::Variant(true));
         p.FixItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(1)));
+    }
+};
+
+// Another machine's Quorril hosting a game at 127.0.0.2:1234: it takes blue, so the guest that
+// joins gets yellow, and keeps every frame delivered to it.
+class HostAt127002 : public net::Serveur {
+public:
+    QStringList received;
+    HostAt127002() {
+        fw::TCPSocket::SetListenAddress(QStringLiteral("127.0.0.2"));
+        StatChanged = [this](std::int32_t code, const QString&, const QString&) {
+            if (code == 2) Send(QStringLiteral("TCOL1"), false, 1);
+        };
+        NewTrame = [this](std::int32_t, std::int32_t, const QString& dir, const QString& text) {
+            if (dir == net::kDirDelivered) received << text;
+        };
+        Launch(1234);
     }
 };

@@ -263,18 +263,9 @@ TEST_F(NetGame, RefusedJoinBeepsAndClosesTheWindows) {
 }
 
 TEST_F(NetGame, AGuestOn127002JoinsAHostAndPlaysItsRole) {
-    fw::TCPSocket::SetListenAddress(QStringLiteral("127.0.0.2"));
-    net::Serveur host;
-    QStringList got;
-    host.StatChanged = [&](std::int32_t code, const QString&, const QString&) {
-        if (code == 2) host.Send(QStringLiteral("TCOL1"), false, 1);
-    };
-    host.NewTrame = [&](std::int32_t, std::int32_t, const QString& dir, const QString& t) {
-        if (dir == net::kDirDelivered) got << t;
-    };
-    host.Launch(1234);
+    HostAt127002 host;
     twin().LaunchConnexion(QStringLiteral("127.0.0.2"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return got.contains(QStringLiteral("ISOK")); }, kWait));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host.received.contains(QStringLiteral("ISOK")); }, kWait));
     ASSERT_TRUE(fw::Exists<class wnd::game>());
     EXPECT_FALSE(fw::Exists<class wnd::waitconnect>());
     EXPECT_EQ(game().type, QStringLiteral("client"));
