@@ -3,6 +3,7 @@
 #include "framework/buttons.h"
 #include "framework/graphics.h"
 #include "framework/guard.h"
+#include "sprites/jetonlist.h"
 #include "sprites/resources.h"
 #include "windows/butonsokcancel.h"
 
@@ -36,11 +37,9 @@ ColorChoice::ColorButton* ColorChoice::Button(int index) const { return index ==
 
 void ColorChoice::SetOkCanc(ButonsOkCancel* group) { okCanc = group; }
 
+// The lit token of the racks: its face and the token mask.
 std::shared_ptr<fw::Picture> ColorChoice::ColorButton_InitPicture(ColorButton& button) {
-    auto pic = std::make_shared<fw::Picture>(70, 70, 32);
-    pic->Graphics().DrawPicture(button.Index() == 0 ? jaune() : bleu(), 0, 0);
-    pic->Mask().Graphics().DrawPicture(masque(), 0, 0);
-    return pic;
+    return GetPictWithGamer(button.Index() == 0 ? -1 : 1, QStringLiteral("clair"));
 }
 
 std::shared_ptr<fw::Picture> ColorChoice::ColorButton_InitSelPicture(ColorButton& button) {
