@@ -28,7 +28,7 @@ ColorChoice::ColorChoice(QWidget* parent) : fw::ContainerControl(parent) {
         b->setGeometry(lefts[i] - 11, 35 - 7, 70, 70);
         b->onInitPicture = [this, b] { return ColorButton_InitPicture(*b); };
         b->onInitSelPicture = [this, b] { return ColorButton_InitSelPicture(*b); };
-        b->onAction = [this, b] { fw::Guard("ColorButton.Action", [this, b] { ColorButton_Action(*b); }); };
+        b->onAction = [this, b] { ColorButton_Action(*b); };
         buttons_[i] = b;
     }
 }
