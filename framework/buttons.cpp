@@ -23,12 +23,6 @@ PushButton::PushButton(const QString& caption, QWidget* parent) : QPushButton(ca
     connect(this, &QPushButton::clicked, this, [this] { raiseAction("PushButton.Action", Action); });
 }
 
-void PushButton::SetDefault(bool on) {
-    default_ = on;
-    // The style draws the default button apart.
-    setDefault(on);
-}
-
 BevelButton::BevelButton(const QString& caption, int index, QWidget* parent) : QPushButton(caption, parent), index_(index) {
     setAutoDefault(false);
     setCheckable(true);

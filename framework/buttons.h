@@ -19,14 +19,13 @@ public:
     std::function<void()> Action;
 
     // Return presses the window's default button and Escape its cancel button, when the button
-    // is on screen and enabled (fw::Window looks for them).
-    bool Default() const { return default_; }
-    void SetDefault(bool on);
+    // is on screen and enabled (fw::Window looks for them). The style draws the default apart.
+    bool Default() const { return isDefault(); }
+    void SetDefault(bool on) { setDefault(on); }
     bool Cancel() const { return cancel_; }
     void SetCancel(bool on) { cancel_ = on; }
 
 private:
-    bool default_ = false;
     bool cancel_ = false;
 };
 
