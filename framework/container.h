@@ -17,7 +17,6 @@ public:
     std::function<void()> onOpen;
 
     void Open();
-    bool IsOpen() const { return opened_; }
 
 protected:
     virtual void Event_Open();

@@ -55,15 +55,6 @@ void ListBox::RemoveRow(int row) {
     if (wasSelected) raiseChange();
 }
 
-void ListBox::DeleteAllRows() {
-    const bool hadSelection = ListIndex() >= 0;
-    {
-        QSignalBlocker block(this);
-        clear();
-    }
-    if (hadSelection) raiseChange();
-}
-
 QString ListBox::Cell(int row, int column) const {
     const QTreeWidgetItem* item = row >= 0 && row < ListCount() ? topLevelItem(row) : nullptr;
     return item && column == 0 ? item->text(0) : QString();
@@ -77,16 +68,6 @@ void ListBox::SetCell(int row, int column, const QString& text) {
 int ListBox::ListIndex() const {
     const QList<QTreeWidgetItem*> selected = selectedItems();
     return selected.isEmpty() ? -1 : indexOfTopLevelItem(selected.first());
-}
-
-void ListBox::SetListIndex(int row) {
-    if (row < 0 || row >= ListCount()) {
-        clearSelection();
-        return;
-    }
-    QTreeWidgetItem* item = topLevelItem(row);
-    setCurrentItem(item);
-    item->setSelected(true);
 }
 
 }  // namespace fw

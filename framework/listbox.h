@@ -23,14 +23,11 @@ public:
     void AddRow(const QString& text);
     // Does nothing for a row that does not exist.
     void RemoveRow(int row);
-    void DeleteAllRows();
     // Column 0 only; "" for a row that does not exist, and writing one does nothing.
     QString Cell(int row, int column = 0) const;
     void SetCell(int row, int column, const QString& text);
 
     int ListIndex() const;
-    // -1 (or any row that does not exist) selects nothing.
-    void SetListIndex(int row);
 
 private:
     void raiseChange();
