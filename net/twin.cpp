@@ -35,9 +35,6 @@ bool preference(const char* key) {
     return app && app->prefs && app->prefs->GetBooleanItem(QString::fromLatin1(key));
 }
 
-// The new-game dialog closes when the handshake arrives, not when its OK is pressed.
-void closeNewGameDialog() { fw::CloseInstance<wnd::newgame>(); }
-
 std::int32_t parseInt(const QString& s) { return net::ParseLeadingInt(std::u32string_view(s.toStdU32String())); }
 
 QLabel* label(QWidget* parent, const char* name, int x, int y, int w, int h, const QString& text, const QFont& font) {
@@ -159,8 +156,9 @@ void twin::DataWork(const QString& payload, Side side) {
         const std::int32_t offered = parseInt(argument);
         if (offered != 1 && offered != -1) return;
         const std::int32_t c = -offered;
+        // The new-game dialog closes at the handshake, not when its OK is pressed.
         fw::CloseInstance<class waitconnect>();
-        closeNewGameDialog();
+        fw::CloseInstance<wnd::newgame>();
         ::game().Launch(QStringLiteral("client"), c);
         showcolor().ShowTheColor(c);
         connectClt->Send(QStringLiteral("ISOK"), false, 0);
@@ -168,7 +166,7 @@ void twin::DataWork(const QString& payload, Side side) {
         if (!asHost || !awaitingIsok_) return;
         awaitingIsok_ = false;
         fw::CloseInstance<class waitconnect>();
-        closeNewGameDialog();
+        fw::CloseInstance<wnd::newgame>();
         ::game().Launch(QStringLiteral("serveur"), mcol);
     } else if (command == QLatin1String("IPLA")) {
         if (!(asHost || asGuest) || !fw::Exists<class game>()) return;
