@@ -358,9 +358,34 @@ TEST_F(NewGameTest, EscapePressesTheVisibleCancelAndReturnOnlyAnEnabledDefault) 
     for (int mode = 0; mode < 3; ++mode) {
         SCOPED_TRACE(mode);
         wnd::newgame& d = dialog();
-        if (mode > 0) network(mode == 2);
-        // OK is off in every mode here: Return does nothing and the dialog stays.
+        // No key may reach the dialog while its field holds another machine's address.
+        d.CltIP->setText(QStringLiteral("127.0.0.2"));
+        // Every OK counts its presses instead of starting a game, and the OKs of the two hidden
+        // groups are on: a press of one of them would be a fault.
+        ButonsOkCancel* groups[3] = {d.ButonsOkCancel1, d.ButonsOkCancel2, d.ButonsOkCancel3};
+        int pressed[3] = {0, 0, 0};
+        for (int k = 0; k < 3; ++k) groups[k]->PushButton1->Action = [&pressed, k] { ++pressed[k]; };
+        clickColour(d.CCOrd, 0);
+        network(false);
+        click(d.RadioButton2);
+        network(true);
+        clickColour(d.CCNet, 1);
+        if (mode == 0) click(d.GameStyle[0]);
+        if (mode == 1) click(d.NetMode[0]);
+        fw::PushButton* ok = groups[mode]->PushButton1;
+        ASSERT_TRUE(ok->isVisible());
+        for (ButonsOkCancel* g : groups) ASSERT_TRUE(g->PushButton1->isEnabled()) << g->objectName().toStdString();
+
+        // The OK on screen off: Return presses nothing.
+        ok->setEnabled(false);
         QTest::keyClick(&d, Qt::Key_Return);
+        EXPECT_EQ(pressed[0] + pressed[1] + pressed[2], 0);
+        // On: Return presses that one only.
+        ok->setEnabled(true);
+        QTest::keyClick(&d, Qt::Key_Return);
+        EXPECT_EQ(pressed[mode], 1);
+        EXPECT_EQ(pressed[0] + pressed[1] + pressed[2], 1);
+
         ASSERT_TRUE(fw::Exists<wnd::newgame>());
         QTest::keyClick(&d, Qt::Key_Escape);
         EXPECT_FALSE(fw::Exists<wnd::newgame>());
