@@ -31,7 +31,6 @@
 #include <string>
 #include <vector>
 
-// Readable texts in failure messages.
 namespace {
 
 const QString kWaiting = QStringLiteral("En attente d'informations...");

@@ -145,11 +145,6 @@ protected:
 
 bool isMove(const QString& s) { return s.startsWith(QLatin1String("IPLA")); }
 
-}  // namespace
-
-// Readable texts in failure messages.
-namespace {
-
 TEST_F(PlayTest, StartUpGameAgainstTheComputerPlayedWithDrags) {
     seed({{"difficulty", fw::Variant(std::int32_t(3))}});
     start();
