@@ -169,7 +169,17 @@ TEST_F(NewGameTest, ControlsStandWhereTheWindowPutsThem) {
 }
 
 TEST_F(NewGameTest, WithoutDnsSdTheCaptionSaysSoAndTheSearchStartsAllTheSame) {
+    // A service that answers unavailable is searched all the same.
+    fw::Bonjour::SetBackendMaker([](fw::Bonjour&) {
+        auto b = std::make_unique<FakeBonjour>();
+        b->available = false;
+        return b;
+    });
+    EXPECT_EQ(dialog().RadioButton3->Caption(), QStringLiteral("Via Bonjour (Non disponible sur cet ordinateur)"));
+    EXPECT_EQ(bonjour().browsing, QStringLiteral("_servquorril._tcp."));
+
     fake.reset();  // the control as the program has it without the plug-in
+    reopen();
     wnd::newgame& d = dialog();
     EXPECT_EQ(d.RadioButton3->Caption(), QStringLiteral("Via Bonjour (Non disponible sur cet ordinateur)"));
     EXPECT_TRUE(d.RadioButton3->Value());
