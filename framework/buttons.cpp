@@ -3,6 +3,8 @@
 #include "framework/guard.h"
 
 #include <QButtonGroup>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace fw {
 
@@ -27,6 +29,19 @@ BevelButton::BevelButton(const QString& caption, int index, QWidget* parent) : Q
     setAutoDefault(false);
     setCheckable(true);
     connect(this, &QPushButton::clicked, this, [this] { raiseAction("BevelButton.Action", Action); });
+}
+
+void BevelButton::paintEvent(QPaintEvent* e) {
+    if (!isChecked()) {
+        QPushButton::paintEvent(e);
+        return;
+    }
+    QStyleOptionButton opt;
+    initStyleOption(&opt);
+    opt.state |= QStyle::State_Sunken | QStyle::State_On;
+    opt.palette.setColor(QPalette::Button, opt.palette.color(QPalette::Highlight).lighter(170));
+    QStylePainter painter(this);
+    painter.drawControl(QStyle::CE_PushButton, opt);
 }
 
 RadioButton::RadioButton(const QString& caption, int index, QWidget* parent) : QRadioButton(caption, parent), index_(index) {

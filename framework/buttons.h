@@ -44,6 +44,8 @@ public:
 
 protected:
     void nextCheckState() override {}
+    // A pressed button is drawn down and tinted, so the chosen one of a row stands out.
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     int index_;
