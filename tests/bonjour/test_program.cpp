@@ -3,6 +3,8 @@
 // still starts and plays against the computer.
 #include "shell/preferences.h"
 
+#include "child.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -10,8 +12,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
 
 namespace {
 
@@ -58,8 +58,8 @@ struct Installed {
     }
     // Quits as a desktop logout does; answers whether it ended normally and wrote its preferences.
     bool quit() {
-        ::kill(pid_t(program.processId()), SIGTERM);
-        if (!program.waitForFinished(10000) || program.exitStatus() != QProcess::NormalExit || program.exitCode() != 0) return false;
+        if (!QTest::qWaitFor([&] { return catchesSignal(program, SIGTERM); }, kWait) || !signalChild(program, SIGTERM)) return false;
+        if (!program.waitForFinished(kWait) || program.exitStatus() != QProcess::NormalExit || program.exitCode() != 0) return false;
         return QFile::exists(QDir(config.path()).filePath(QStringLiteral("Quorril prefs.")));
     }
 };

@@ -2,6 +2,8 @@
 // its normal quit, so the preferences file is still written once.
 #include "shell/preferences.h"
 
+#include "child.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -9,18 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-
 namespace {
-
-// Whether the process has a handler for sig (the SigCgt mask of /proc/PID/status).
-bool catches(qint64 pid, int sig) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) return false;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("SigCgt:")) return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (sig - 1)) & 1;
-    return false;
-}
 
 TEST(Signals, EachEndsTheProgramWithItsNormalQuit) {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
@@ -41,9 +32,9 @@ TEST(Signals, EachEndsTheProgramWithItsNormalQuit) {
         program.start(QStringLiteral(QUORRIL_BINARY), {});
         ASSERT_TRUE(program.waitForStarted(5000));
         // Past the start-up, into the event loop: the program catches the signal by then.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return catches(program.processId(), sig); }, 10000)) << sig;
-        ::kill(static_cast<pid_t>(program.processId()), sig);
-        ASSERT_TRUE(program.waitForFinished(10000)) << sig;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return catchesSignal(program, sig); }, 30000)) << sig;
+        ASSERT_TRUE(signalChild(program, sig)) << sig;
+        ASSERT_TRUE(program.waitForFinished(30000)) << sig;
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << sig;
         EXPECT_EQ(program.exitCode(), 0) << sig;
 

@@ -10,7 +10,8 @@
 # - a private system bus listens on a socket in a temporary folder, and DBUS_SYSTEM_BUS_ADDRESS
 #   points the command and the daemon at it;
 # - avahi-daemon runs in a private mount namespace with a tmpfs on /run/avahi-daemon (its pid file
-#   and socket) and an empty /etc/avahi/services, on lo only, IPv4 only, without wide-area.
+#   and socket) and an empty /etc/avahi/services, on lo only, IPv4 only, without wide-area; it
+#   neither switches user nor chroots, so an ordinary user's run works as root's does.
 #
 # The command gets QUORRIL_AVAHI_CTL, a script that stops ("stop") and starts ("start") the
 # daemon again, for tests of a daemon that goes away and comes back.
@@ -79,11 +80,20 @@ publish-workstation=no
 [rlimits]
 EOF
 
+# The daemon insists that its runtime folder belongs to its own account, even when it keeps the
+# user it was started as. Inside a user namespace that account's uid is not mapped, so no chown can
+# give the folder to it: the daemon's mount namespace sees an account list where "avahi" is whoever
+# runs it (root inside the namespace), which owns the fresh tmpfs already.
+sed "s/^avahi:\([^:]*\):[0-9]*:[0-9]*:/avahi:\1:$(id -u):$(id -g):/" /etc/passwd >"$dir/passwd"
+sed "s/^avahi:\([^:]*\):[0-9]*:/avahi:\1:$(id -g):/" /etc/group >"$dir/group"
+
 # The daemon's own start and stop, in its private mount namespace.
 cat >"$dir/avahi-run" <<'EOF'
 #!/usr/bin/env bash
 set -e
 dir=$1
+mount --bind "$dir/passwd" /etc/passwd
+mount --bind "$dir/group" /etc/group
 if [ -d /run/avahi-daemon ]; then
   mount -t tmpfs tmpfs /run/avahi-daemon
 else
