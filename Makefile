@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build deps configure bench clean
+.PHONY: run test test-sanitize build deps configure bench clean
 
 deps:
 	@scripts/deps.sh
@@ -18,6 +18,12 @@ run: build
 
 test: build
 	@scripts/run-tests.sh $(BUILD)
+
+# The suite under AddressSanitizer and UndefinedBehaviorSanitizer, in a build folder of its own.
+test-sanitize: deps
+	@cmake -S . -B $(BUILD)/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORRIL_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD)/sanitize -j $(JOBS)
+	@scripts/run-tests.sh $(BUILD)/sanitize
 
 bench: build
 	@scripts/run-bench.sh $(BUILD)
