@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,11 +52,20 @@ TEST(BonjourRules, TxtWalkAnswersEachStringAndNothingPastTheData) {
     EXPECT_EQ(bonjour::TxtString(lying, 1), std::nullopt);
     EXPECT_EQ(bonjour::TxtString(lying, 2), std::nullopt);
     EXPECT_EQ(bonjour::TxtString(Bytes{255}, 0), std::nullopt);
-    // Every string index over every cut of a record reads inside the data (ASan watches).
-    const Bytes long_ = bonjour::EncodeTxt({"un", "deux", std::string(255, 'x'), "", "cinq"});
+    // Every string index over every cut of a record: a string is there exactly when the cut
+    // holds all of it, and nothing is read past the data (ASan watches that too).
+    const std::vector<std::string> strings = {"un", "deux", std::string(255, 'x'), "", "cinq"};
+    const Bytes long_ = bonjour::EncodeTxt(strings);
+    std::vector<std::size_t> ends;  // where each string's bytes end in the record
+    for (const std::string& t : strings) ends.push_back((ends.empty() ? 0 : ends.back()) + 1 + std::max<std::size_t>(t.size(), 1));
+    ASSERT_EQ(ends.back(), long_.size());
     for (std::size_t n = 0; n <= long_.size(); ++n) {
         const Bytes part(long_.begin(), long_.begin() + std::ptrdiff_t(n));
-        for (int i = -1; i < 7; ++i) (void)bonjour::TxtString(part, i);
+        for (int i = -1; i < 7; ++i) {
+            const bool whole = i >= 0 && std::size_t(i) < strings.size() && ends[std::size_t(i)] <= n;
+            EXPECT_EQ(bonjour::TxtString(part, i), whole ? std::optional(strings[std::size_t(i)]) : std::nullopt)
+                << "cut at " << n << ", string " << i;
+        }
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 #include <QTimer>
@@ -43,11 +44,18 @@ namespace {
         window = &::about();
         producer = window->Buffering;
     });
-    // Late enough for the credits to scroll, with the producer restarted in bursts meanwhile.
-    QTimer::singleShot(1500, [&] {
+    // Once the credits scroll (the window has grown and the producer runs), or after a generous
+    // ceiling, which fails the run.
+    QTimer watch;
+    QElapsedTimer since;
+    since.start();
+    QObject::connect(&watch, &QTimer::timeout, [&] {
         credits = window && !window->first && producer;
+        if (!credits && since.elapsed() < 60000) return;
+        watch.stop();
         quit();
     });
+    watch.start(20);
     const int status = app->Run();
     // The quit closed the window; once the event loop has let it go, its producer went with it.
     const bool closed = !window || window->IsClosed();

@@ -28,7 +28,9 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace {
@@ -198,7 +200,12 @@ TEST_F(BoardTest, TheWinningLinePulsesByRepaintingItsOwnTokensOnly) {
     for (int n = 0; n < 4; ++n) line += QRect(75, 350 - 70 * n, 70, 70);
     PaintWatch watch;
     k().installEventFilter(&watch);
-    QTest::qWait(600);  // more than half a pulse
+    // A good part of a pulse: the tokens take several of their sizes.
+    std::set<int> sizes;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        sizes.insert(int(std::lround(k().animWinnerInst->Inset())));
+        return sizes.size() >= 5;
+    }, 30000));
     k().removeEventFilter(&watch);
     EXPECT_FALSE(watch.painted.isEmpty());
     EXPECT_TRUE((watch.painted - line).isEmpty()) << "painted beyond the line, in a box of "

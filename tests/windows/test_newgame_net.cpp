@@ -269,6 +269,11 @@ TEST_F(GuestJoins, ByAGameFoundOnTheNetwork) {
 TEST_F(NewGameNet, LocalAddressesGetTheMessageBoxAndNoConnection) {
     for (const char* address : {"localhost", "127.0.0.1", "LocalHost", " 127.0.0.1 "}) {
         SCOPED_TRACE(address);
+        // The computer player's client is connected (to a host of the test's own): every OK
+        // closes it, a refused one too.
+        ScriptedHost host;
+        comIA().Launch(net::kGamePort, QStringLiteral("127.0.0.2"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return comIA().IsConnected() && host.connected(); }, kWait));
         typeAddress(QString::fromLatin1(address));
         const std::uint64_t generation = twin().connectClt->Generation();
         const int boxes = fw::MsgBoxCount();
