@@ -3,8 +3,8 @@
 #include "framework/graphics.h"
 #include "framework/guard.h"
 #include "net/twin.h"
+#include "sprites/kxmap.h"
 #include "windows/game.h"
-#include "windows/kxmap.h"
 
 #include <QGroupBox>
 #include <QLabel>
