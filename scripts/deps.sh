@@ -1,16 +1,28 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Quorril needs to build, run and test, when any is missing.
+# Installs the Debian packages Quorril needs, when any is missing: what building and running the
+# game needs ("run", for `make run`), or that and what the tests, the benchmarks and the screenshot
+# need ("test", for `make test`). Installing goes through sudo for an ordinary user.
+#   deps.sh run|test
 set -euo pipefail
 
-packages=(
+run=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
-  libavahi-client-dev avahi-daemon avahi-utils dbus iproute2
-  libgtest-dev libgmock-dev
-  clang libclang-rt-14-dev
+  libavahi-client-dev avahi-daemon dbus
   fonts-dejavu-core
+)
+test=(
+  libgtest-dev libgmock-dev
+  avahi-utils iproute2
+  clang libclang-rt-14-dev
   xvfb xauth x11-utils openbox xdotool imagemagick
 )
+
+case "${1:-test}" in
+  run) packages=("${run[@]}") ;;
+  test) packages=("${run[@]}" "${test[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
