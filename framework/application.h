@@ -56,7 +56,6 @@ public:
     const MenuHandler* FindMenuHandler(const QString& item) const;
 
     // The menu bar the frame carries; set before the object is registered.
-    MenuBar* GetMenuBar() const { return menuBar_; }
     void SetMenuBar(MenuBar* bar);
 
     Frame& FrameWindow();

@@ -29,7 +29,6 @@ public:
 
     // Runs Event_Open once; showing the control the first time does it too.
     void Open();
-    bool IsOpen() const { return opened_; }
 
 protected:
     virtual void Event_Open() {}

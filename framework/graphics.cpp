@@ -155,10 +155,6 @@ int Graphics::StringHeight(const QString& text, int wrapWidth) const {
     return static_cast<int>(std::ceil(Wrap(text, wrapWidth).height));
 }
 
-int Graphics::TextAscent() const {
-    return static_cast<int>(std::ceil(QFontMetricsF(Font()).ascent()));
-}
-
 QColor Graphics::Pixel(int x, int y) const {
     if (!target_->rect().contains(x, y)) return QColor(0, 0, 0);
     QColor c = target_->pixelColor(x, y);

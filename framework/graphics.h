@@ -71,7 +71,6 @@ public:
     void DrawWrapped(const WrappedText& text, int x, int y);
     double StringWidth(const QString& text) const;
     int StringHeight(const QString& text, int wrapWidth) const;
-    int TextAscent() const;
 
     QColor Pixel(int x, int y) const;
     void SetPixel(int x, int y, const QColor& c);

@@ -64,7 +64,6 @@ void MenuItem::SetText(const QString& t) {
 }
 
 void MenuItem::SetKeyboardShortcut(const QString& s) {
-    shortcut_ = s;
     action_->setShortcut(toKeySequence(s));
 }
 

@@ -27,7 +27,6 @@ public:
     QString Text() const { return text_; }
     void SetText(const QString& t);
     // "Cmd+" and one character, or empty.
-    QString KeyboardShortcut() const { return shortcut_; }
     void SetKeyboardShortcut(const QString& s);
     bool AutoEnable() const { return autoEnable_; }
     void SetAutoEnable(bool a) { autoEnable_ = a; }
@@ -49,7 +48,7 @@ public:
 private:
     friend class MenuBar;
     Kind kind_;
-    QString name_, text_, shortcut_;
+    QString name_, text_;
     bool autoEnable_ = false;
     QAction* action_;
     std::vector<MenuItem*> children_;

@@ -105,7 +105,6 @@ public:
     Colour ColourValue() const { return kind_ == Kind::Colour ? Colour::FromRgb(static_cast<std::int32_t>(i_)) : Colour{}; }
     Currency CurrencyValue() const { return kind_ == Kind::Currency ? Currency{i_} : Currency{}; }
     Date DateValue() const { return kind_ == Kind::Date ? Date{d_} : Date{}; }
-    std::shared_ptr<void> ObjectValue() const { return kind_ == Kind::Object ? object_ : nullptr; }
 
     // Same kind and same payload (reals compare bitwise, so a NaN equals itself).
     friend bool operator==(const Variant& a, const Variant& b);

@@ -88,8 +88,6 @@ constexpr std::array<std::string_view, 9> kPerdu = {
 
 std::span<const ChatReply> ChatReplies() { return kReplies; }
 
-std::string_view DefaultChatReply() { return kDefault; }
-
 std::span<const std::string_view> TauntList(std::string_view kind) {
     if (kind == "gagne") return kGagne;
     if (kind == "evite") return kEvite;

@@ -14,7 +14,6 @@ struct ChatReply {
 
 // Tested in order; the first keyword equal to the whole line gives the reply.
 std::span<const ChatReply> ChatReplies();
-std::string_view DefaultChatReply();
 
 // The taunt list of a kind ("gagne", "evite", "perdu"); empty for any other kind.
 std::span<const std::string_view> TauntList(std::string_view kind);

@@ -57,7 +57,6 @@ public:
     // connection is closed at once, with nothing written and no event, and a failing listening
     // socket is dropped without an event. Off by default (a plain relay for any number).
     void SetSingleGuest(bool on) { singleGuest_ = on; }
-    bool SingleGuest() const { return singleGuest_; }
 
     // Drops every connection, then listens on port.
     void Launch(std::int32_t port);
@@ -73,7 +72,6 @@ public:
 
     // For inspection.
     const std::vector<SrvSocket*>& Sockets() const { return tb; }
-    std::int32_t ListenPort() const { return prt; }
     QString GetListStr() const;
 
 private:

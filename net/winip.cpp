@@ -35,7 +35,6 @@ QLabel* label(QWidget* parent, const char* name, int x, int y, int w, int h, con
 
 }  // namespace
 
-QString WinIP::ServiceHost() { return serviceHost(); }
 void WinIP::SetServiceHost(const QString& host) { serviceHost() = host; }
 QString WinIP::ServiceUrl() {
     return serviceHost().isEmpty() ? QString() : QStringLiteral("http://") + serviceHost() + QStringLiteral("/divers/myip.php");

@@ -36,7 +36,6 @@ public:
 
     // The host (host or host:port) that serves the public address page; the build setting
     // unless changed. Empty: no request is made.
-    static QString ServiceHost();
     static void SetServiceHost(const QString& host);
     static QString ServiceUrl();
 };

@@ -17,9 +17,6 @@ public:
     // The target usually owns the timer, so the timer does not own it back.
     explicit InnerTimer(InnerTimerInterface* target, QObject* parent = nullptr);
 
-    InnerTimerInterface* Target() const { return target_; }
-    void SetTarget(InnerTimerInterface* t) { target_ = t; }
-
     // One tick, as the event loop would deliver it; a timer without a target does nothing.
     void Fire() { Action(); }
 
