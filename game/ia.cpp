@@ -13,11 +13,6 @@ namespace wnd {
 
 namespace {
 
-Preferences* prefs() {
-    auto* app = dynamic_cast<shell::App*>(fw::Application::Current());
-    return app ? app->prefs.get() : nullptr;
-}
-
 std::string utf8(const QString& s) { return s.toStdString(); }
 
 }  // namespace
@@ -55,15 +50,15 @@ void ia::Event_Open() {
         [this](const std::string& message) { comIA->Send(QString::fromStdString(message), false, 0); },
         [this] { return Visible(); },
         [] {
-            Preferences* p = prefs();
-            return !p || !p->HasKey(QStringLiteral("iaMessage")) || p->GetBooleanItem(QStringLiteral("iaMessage"));
+            const Preferences& p = App().Prefs();
+            return !p.HasKey(prefkey::kIaMessage) || p.GetBooleanItem(prefkey::kIaMessage);
         },
     });
 }
 
 void ia::ComIA_StatChanged(std::int32_t code, const QString&) {
     if (code != 2) return;
-    if (Preferences* p = prefs()) IAEngine->Level = p->GetIntegerItem(QStringLiteral("difficulty"));
+    IAEngine->Level = App().Prefs().GetIntegerItem(prefkey::kDifficulty);
     IAEngine->NewGame();
 }
 
@@ -81,13 +76,12 @@ void ia::ComIA_NewTrame(std::int32_t, std::int32_t, const QString& dir, const QS
     } else if (command == QLatin1String("IPLA")) {
         IAEngine->AdvPlaceJeton(quorril::game::MoveColumnOf(argument));
     } else if (command == QLatin1String("MESS")) {
-        Preferences* p = prefs();
-        if (!p || !p->GetBooleanItem(QStringLiteral("iaMessage"))) return;
+        if (!App().Prefs().GetBooleanItem(prefkey::kIaMessage)) return;
         const std::string reply = IAEngine->AdvResponce(std::string(quorril::game::ChatTextOf(argument)));
         comIA->Send(QString::fromStdString(quorril::game::ChatPayload(reply)), false, 0);
     } else if (command == QLatin1String("NEWG")) {
         IAEngine->NewGame();
-        if (Preferences* p = prefs()) IAEngine->Level = p->GetItem(QStringLiteral("difficulty")).ToInt32();
+        IAEngine->Level = App().Prefs().GetItem(prefkey::kDifficulty).ToInt32();
     }
 }
 

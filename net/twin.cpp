@@ -30,11 +30,6 @@ bool terminating() {
     return app && app->IsTerminating;
 }
 
-bool preference(const char* key) {
-    auto* app = dynamic_cast<shell::App*>(fw::Application::Current());
-    return app && app->prefs && app->prefs->GetBooleanItem(QString::fromLatin1(key));
-}
-
 std::int32_t parseInt(const QString& s) { return net::ParseLeadingInt(std::u32string_view(s.toStdU32String())); }
 
 QLabel* label(QWidget* parent, const char* name, int x, int y, int w, int h, const QString& text, const QFont& font) {
@@ -180,7 +175,7 @@ void twin::DataWork(const QString& payload, Side side) {
         if (!(asHost || asGuest) || !fw::Exists<class game>()) return;
         // The panel cuts a huge line to its bound before it costs any work there.
         if (OutilContain* panel = ::game().moutil()) panel->AddChatString(argument);
-        if (preference("sndBruitage")) {
+        if (App().Prefs().GetBooleanItem(prefkey::kSndBruitage)) {
             if (auto sound = message()) sound->Play();
         }
     } else if (command == QLatin1String("NEWG")) {

@@ -26,22 +26,22 @@ void App::Event_Open() {
     ia().SetVisible(false);
     FrameWindow().Maximize();
     prefs->LoadPrefs();
-    prefs->FixItem(QStringLiteral("sndAmbiance"), fw::Variant(true));
-    prefs->FixItem(QStringLiteral("sndBruitage"), fw::Variant(true));
-    prefs->FixItem(QStringLiteral("sndEndgame"), fw::Variant(true));
-    prefs->FixItem(QStringLiteral("sndEndgameType"), fw::Variant(std::int32_t(1)));
-    prefs->FixItem(QStringLiteral("iaMessage"), fw::Variant(true));
-    prefs->FixItem(QStringLiteral("newGameAtStartup"), fw::Variant(true));
-    prefs->FixItem(QStringLiteral("newGameStartupColor"), fw::Variant(std::int32_t(-1)));
-    prefs->FixItem(QStringLiteral("clickForJeton"), fw::Variant(false));
-    prefs->FixItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(3)));
-    AudioBruitage().SetChecked(prefs->GetBooleanItem(QStringLiteral("sndBruitage")));
-    AudioMusiqueambiante().SetChecked(prefs->GetBooleanItem(QStringLiteral("sndAmbiance")));
-    AudioSonfindepartie().SetChecked(prefs->GetBooleanItem(QStringLiteral("sndEndgame")));
+    prefs->FixItem(prefkey::kSndAmbiance, fw::Variant(true));
+    prefs->FixItem(prefkey::kSndBruitage, fw::Variant(true));
+    prefs->FixItem(prefkey::kSndEndgame, fw::Variant(true));
+    prefs->FixItem(prefkey::kSndEndgameType, fw::Variant(std::int32_t(1)));
+    prefs->FixItem(prefkey::kIaMessage, fw::Variant(true));
+    prefs->FixItem(prefkey::kNewGameAtStartup, fw::Variant(true));
+    prefs->FixItem(prefkey::kNewGameStartupColor, fw::Variant(std::int32_t(-1)));
+    prefs->FixItem(prefkey::kClickForJeton, fw::Variant(false));
+    prefs->FixItem(prefkey::kDifficulty, fw::Variant(std::int32_t(3)));
+    AudioBruitage().SetChecked(prefs->GetBooleanItem(prefkey::kSndBruitage));
+    AudioMusiqueambiante().SetChecked(prefs->GetBooleanItem(prefkey::kSndAmbiance));
+    AudioSonfindepartie().SetChecked(prefs->GetBooleanItem(prefkey::kSndEndgame));
     twin().Show();
-    if (prefs->GetBooleanItem(QStringLiteral("newGameAtStartup"))) {
+    if (prefs->GetBooleanItem(prefkey::kNewGameAtStartup)) {
         // A damaged file must not start a game with a colour nobody can play.
-        const std::int32_t colour = prefs->GetIntegerItem(QStringLiteral("newGameStartupColor")) == 1 ? 1 : -1;
+        const std::int32_t colour = prefs->GetIntegerItem(prefkey::kNewGameStartupColor) == 1 ? 1 : -1;
         twin().LaunchServer(colour);
         fw::Deref(ia().Control<wnd::ComIA>(QStringLiteral("ComIA")), "ComIA").Launch(net::kGamePort, QStringLiteral("127.0.0.1"));
     }
@@ -98,8 +98,8 @@ bool App::_JeuMeilleursScores_Action() {
 }
 
 void App::PlayEndOfGame(std::int32_t result) {
-    const std::int32_t type = prefs ? prefs->GetIntegerItem(QStringLiteral("sndEndgameType")) : 0;
-    const bool on = prefs && prefs->GetBooleanItem(QStringLiteral("sndEndgame"));
+    const std::int32_t type = prefs ? prefs->GetIntegerItem(prefkey::kSndEndgameType) : 0;
+    const bool on = prefs && prefs->GetBooleanItem(prefkey::kSndEndgame);
     if (!on || (result != 0 && result != 1)) return;
     if (type == 0) {
         fw::Beep();

@@ -82,10 +82,10 @@ pref::pref() {
 
 void pref::AddMenuHandlers() { AddCloseHandler(); }
 
-void pref::CheckBox2_Open() { CheckBox2->setChecked(store().GetBooleanItem(QStringLiteral("newGameAtStartup"))); }
+void pref::CheckBox2_Open() { CheckBox2->setChecked(store().GetBooleanItem(prefkey::kNewGameAtStartup)); }
 
 void pref::PopupMenu1_Open() {
-    const std::int32_t c = store().GetIntegerItem(QStringLiteral("newGameStartupColor"));
+    const std::int32_t c = store().GetIntegerItem(prefkey::kNewGameStartupColor);
     if (c == -1) PopupMenu1->setCurrentIndex(0);
     else if (c == 1) PopupMenu1->setCurrentIndex(1);
 }
@@ -101,23 +101,23 @@ void pref::Event_Open() {
     CheckBox2_Open();
     PopupMenu1_Open();
     Preferences& p = store();
-    const bool beep = p.GetItem(QStringLiteral("sndEndgameType")).ToInt32() == 0;
+    const bool beep = p.GetItem(prefkey::kSndEndgameType).ToInt32() == 0;
     RadioButton1->setChecked(beep);
     RadioButton2->setChecked(!beep);
-    CheckBox1->setChecked(p.GetBooleanItem(QStringLiteral("iaMessage")));
-    CheckBox3->setChecked(p.GetBooleanItem(QStringLiteral("clickForJeton")));
-    const std::int32_t d = p.GetItem(QStringLiteral("difficulty")).ToInt32();
+    CheckBox1->setChecked(p.GetBooleanItem(prefkey::kIaMessage));
+    CheckBox3->setChecked(p.GetBooleanItem(prefkey::kClickForJeton));
+    const std::int32_t d = p.GetItem(prefkey::kDifficulty).ToInt32();
     PopupMenu2->setCurrentIndex(d >= 1 && d <= 3 ? d - 1 : 2);
 }
 
 void pref::Event_Close() {
     Preferences& p = store();
-    p.SetItem(QStringLiteral("sndEndgameType"), fw::Variant(std::int32_t(RadioButton1->isChecked() ? 0 : 1)));
-    p.SetItem(QStringLiteral("iaMessage"), fw::Variant(CheckBox1->isChecked()));
-    p.SetItem(QStringLiteral("newGameAtStartup"), fw::Variant(CheckBox2->isChecked()));
-    p.SetItem(QStringLiteral("clickForJeton"), fw::Variant(CheckBox3->isChecked()));
-    p.SetItem(QStringLiteral("newGameStartupColor"), fw::Variant(std::int32_t(PopupMenu1->currentIndex() == 0 ? -1 : 1)));
-    p.SetItem(QStringLiteral("difficulty"), fw::Variant(std::int32_t(PopupMenu2->currentIndex() + 1)));
+    p.SetItem(prefkey::kSndEndgameType, fw::Variant(std::int32_t(RadioButton1->isChecked() ? 0 : 1)));
+    p.SetItem(prefkey::kIaMessage, fw::Variant(CheckBox1->isChecked()));
+    p.SetItem(prefkey::kNewGameAtStartup, fw::Variant(CheckBox2->isChecked()));
+    p.SetItem(prefkey::kClickForJeton, fw::Variant(CheckBox3->isChecked()));
+    p.SetItem(prefkey::kNewGameStartupColor, fw::Variant(std::int32_t(PopupMenu1->currentIndex() == 0 ? -1 : 1)));
+    p.SetItem(prefkey::kDifficulty, fw::Variant(std::int32_t(PopupMenu2->currentIndex() + 1)));
 }
 
 }  // namespace wnd

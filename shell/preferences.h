@@ -5,12 +5,29 @@
 #include "framework/variant.h"
 
 #include <QByteArray>
+#include <QLatin1String>
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
 #include <utility>
 #include <vector>
+
+// The keys of the program's settings, each named here once. The high scores are stored under
+// kNamePrefix and kScorePrefix followed by their rank, 0 to 9.
+namespace prefkey {
+inline constexpr QLatin1String kNewGameAtStartup{"newGameAtStartup"};
+inline constexpr QLatin1String kNewGameStartupColor{"newGameStartupColor"};
+inline constexpr QLatin1String kSndBruitage{"sndBruitage"};
+inline constexpr QLatin1String kSndAmbiance{"sndAmbiance"};
+inline constexpr QLatin1String kSndEndgame{"sndEndgame"};
+inline constexpr QLatin1String kSndEndgameType{"sndEndgameType"};
+inline constexpr QLatin1String kIaMessage{"iaMessage"};
+inline constexpr QLatin1String kClickForJeton{"clickForJeton"};
+inline constexpr QLatin1String kDifficulty{"difficulty"};
+inline constexpr QLatin1String kNamePrefix{"name_"};
+inline constexpr QLatin1String kScorePrefix{"score_"};
+}  // namespace prefkey
 
 class Preferences {
 public:

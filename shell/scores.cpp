@@ -44,8 +44,8 @@ qsizetype characters(const QString& s) { return s.toUcs4().size(); }
 
 Preferences& store() { return App().Prefs(); }
 
-QString nameKey(int rank) { return QStringLiteral("name_") + QString::number(rank); }
-QString scoreKey(int rank) { return QStringLiteral("score_") + QString::number(rank); }
+QString nameKey(int rank) { return prefkey::kNamePrefix + QString::number(rank); }
+QString scoreKey(int rank) { return prefkey::kScorePrefix + QString::number(rank); }
 
 }  // namespace
 

@@ -117,7 +117,7 @@ bool KxMap::Event_MouseDown(int x, int y) {
     std::shared_ptr<Jeton> t = ListSelf ? ListSelf->GetActJeton() : nullptr;
     if (!t) return false;
     const std::int32_t col = ColumnAt(x);
-    if (App().Prefs().GetBooleanItem(QStringLiteral("clickForJeton")) && col >= 0) {
+    if (App().Prefs().GetBooleanItem(prefkey::kClickForJeton) && col >= 0) {
         actx = t->x();
         acty = t->y();
         oldOrder = t->order();
@@ -198,7 +198,7 @@ void KxMap::TomberAnimFinish(int col) {
         GameMain = true;
         tell(MainChange, QStringLiteral("C'est à vous de jouer"));
     }
-    if (App().Prefs().GetBooleanItem(QStringLiteral("sndBruitage"))) {
+    if (App().Prefs().GetBooleanItem(prefkey::kSndBruitage)) {
         if (auto sound = place_pion()) sound->Play();
     }
     if (found) {

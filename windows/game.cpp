@@ -21,12 +21,11 @@ namespace wnd {
 namespace {
 
 // Reads a sound preference, flips it, and shows the new state on its menu item.
-bool flip(const char* key, fw::MenuItem& item) {
+bool flip(QLatin1String key, fw::MenuItem& item) {
     Preferences& prefs = App().Prefs();
-    const QString k = QString::fromLatin1(key);
-    const bool now = !prefs.GetBooleanItem(k);
+    const bool now = !prefs.GetBooleanItem(key);
     item.SetChecked(now);
-    prefs.SetItem(k, fw::Variant(now));
+    prefs.SetItem(key, fw::Variant(now));
     return now;
 }
 
@@ -88,7 +87,7 @@ void game::Launch(const QString& mode, std::int32_t colour) {
     moutil()->SetGameType(type);
     KxGrid->SetMyColor(colour);
     KxGrid->NewGame(type);
-    if (App().Prefs().GetBooleanItem(QStringLiteral("sndAmbiance"))) {
+    if (App().Prefs().GetBooleanItem(prefkey::kSndAmbiance)) {
         if (auto music = ambiance()) music->PlayLooping();
     }
 }
@@ -122,7 +121,7 @@ void game::KxGrid_NewGameStarted() {
 void game::KxGrid_EndGameReached(std::int32_t seconds, std::int32_t moves, std::int32_t strategy, bool won) {
     if (endGame) endGame->Stop();
     endGame = std::make_unique<EndShow>(KxGrid);
-    const std::int32_t difficulty = App().Prefs().GetItem(QStringLiteral("difficulty")).ToInt32();
+    const std::int32_t difficulty = App().Prefs().GetItem(prefkey::kDifficulty).ToInt32();
     const std::int32_t score = endGame->Start(difficulty, seconds, moves, strategy, won);
     if (!won) return;
     if (::scores().isInTopTen(score)) {
@@ -173,12 +172,12 @@ bool game::Event_KeyDown(const QString& key) {
 }
 
 bool game::_AudioBruitage_Action() {
-    flip("sndBruitage", AudioBruitage());
+    flip(prefkey::kSndBruitage, AudioBruitage());
     return false;
 }
 
 bool game::_AudioMusiqueambiante_Action() {
-    const bool on = flip("sndAmbiance", AudioMusiqueambiante());
+    const bool on = flip(prefkey::kSndAmbiance, AudioMusiqueambiante());
     if (auto music = ambiance()) {
         if (on) {
             music->PlayLooping();
@@ -190,7 +189,7 @@ bool game::_AudioMusiqueambiante_Action() {
 }
 
 bool game::_AudioSonfindepartie_Action() {
-    flip("sndEndgame", AudioSonfindepartie());
+    flip(prefkey::kSndEndgame, AudioSonfindepartie());
     return false;
 }
 
