@@ -139,7 +139,13 @@ std::optional<QByteArray> ReadFileBytes(const QString& path, qsizetype maxBytes,
         failed = true;
         return std::nullopt;
     }
-    const qsizetype want = st.st_size < maxBytes ? static_cast<qsizetype>(st.st_size) : maxBytes;
+    // Reading only the first maxBytes of a larger file would pass a part for the whole.
+    if (st.st_size > maxBytes) {
+        ::close(fd);
+        failed = true;
+        return std::nullopt;
+    }
+    const qsizetype want = static_cast<qsizetype>(st.st_size);
     QByteArray data;
     data.resize(want);
     qsizetype got = 0;

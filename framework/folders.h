@@ -13,10 +13,10 @@ QString PreferencesFolder();
 // Creates folder and its missing parents with mode 0700. True when it exists as a folder.
 bool MakeFolder(const QString& folder);
 
-// The bytes of the regular file at path, at most maxBytes of them; nothing when there is no
-// regular file there or it cannot be read. Never blocks on a FIFO or a device. unreadable, when
-// given, tells the two apart: true when something is at path (through any links) but could not
-// be read as a file, false when nothing is there.
+// The bytes of the regular file at path; nothing when there is no regular file there, it cannot
+// be read, or it holds more than maxBytes. Never blocks on a FIFO or a device. unreadable, when
+// given, tells these apart: true when something is at path (through any links) but could not be
+// read whole as a file, false when nothing is there.
 std::optional<QByteArray> ReadFileBytes(const QString& path, qsizetype maxBytes, bool* unreadable = nullptr);
 
 // Replaces the file at path by data, or leaves it as it was: the bytes go to a temporary file

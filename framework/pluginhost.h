@@ -3,8 +3,9 @@
 // (libBonjour.so, in the program's own folder), hands it the resolver, registers the control
 // class the plug-in declares and binds the Bonjour control's methods to it by their declaration
 // strings; from then on every fw::Bonjour made gets a plug-in instance behind it and receives the
-// plug-in's events. The program never links the plug-in: a missing or unloadable one, or one
-// that registers nothing, leaves every control empty and unavailable, and the program runs on.
+// plug-in's events. The program never links the plug-in: a missing, damaged or unloadable one,
+// or one that registers nothing, leaves every control empty and unavailable, and the program runs
+// on. A file is loaded only when it is a regular file holding a whole library of this build.
 #include <QString>
 
 #include <functional>

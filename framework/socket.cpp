@@ -103,6 +103,8 @@ TCPSocket::~TCPSocket() { end(true); }
 void TCPSocket::end(bool graceful) {
     ++generation_;
     errored_ = false;
+    turnAsked_ = false;
+    pendingError_ = NoSocketError;
     if (QTcpSocket* s = sock_) {
         sock_ = nullptr;
         QObject::disconnect(s, nullptr, this, nullptr);
@@ -136,33 +138,53 @@ void TCPSocket::Abort() { end(false); }
 void TCPSocket::adopt(QTcpSocket* s) {
     sock_ = s;
     s->setParent(this);
+    s->setReadBufferSize(kMaxReadBytes);
     const std::uint64_t gen = generation_;
     connect(s, &QAbstractSocket::connected, this, [this, gen] {
         if (gen != generation_) return;
         Guard("TCPSocket.Connected", [this] { Event_Connected(); });
     });
-    connect(s, &QIODevice::readyRead, this, [this, gen] { deliverData(gen); });
+    // New data is a turn of its own, unless the rest of earlier data has a turn coming already.
+    connect(s, &QIODevice::readyRead, this, [this, gen] {
+        if (gen == generation_ && !turnAsked_) deliverSlice(gen);
+    });
     connect(s, &QAbstractSocket::errorOccurred, this, [this, gen](QAbstractSocket::SocketError e) {
         if (gen != generation_ || errored_) return;
         errored_ = true;
-        const std::int32_t code = codeOf(e);
         // Later, so the error never arrives inside the call that caused it, and after whatever
         // data the peer sent before it went.
-        QTimer::singleShot(0, this, [this, gen, code] {
-            if (gen != generation_) return;
-            deliverData(gen);
-            if (gen != generation_) return;
-            raiseError(code);
-        });
+        pendingError_ = codeOf(e);
+        deliverData(gen);
     });
 }
 
 void TCPSocket::deliverData(std::uint64_t gen) {
-    while (gen == generation_ && sock_ && sock_->bytesAvailable() > 0) {
-        const qint64 before = sock_->bytesAvailable();
+    // A turn already asked for brings this data too.
+    if (gen != generation_ || turnAsked_) return;
+    turnAsked_ = true;
+    QTimer::singleShot(0, this, [this, gen] {
+        if (gen != generation_) return;
+        turnAsked_ = false;
+        deliverSlice(gen);
+    });
+}
+
+void TCPSocket::deliverSlice(std::uint64_t gen) {
+    const qint64 before = sock_ ? sock_->bytesAvailable() : 0;
+    if (before > 0) {
         Guard("TCPSocket.DataAvailable", [this] { Event_DataAvailable(); });
-        // A handler that reads nothing would otherwise be asked again and again.
-        if (gen == generation_ && sock_ && sock_->bytesAvailable() >= before) break;
+        if (gen != generation_) return;
+        const qint64 after = sock_ ? sock_->bytesAvailable() : 0;
+        // The rest on the next turn; a handler that reads nothing would be asked again and again.
+        if (after > 0 && after < before) {
+            deliverData(gen);
+            return;
+        }
+    }
+    if (pendingError_ != NoSocketError) {
+        const std::int32_t code = pendingError_;
+        pendingError_ = NoSocketError;
+        raiseError(code);
     }
 }
 
@@ -245,8 +267,7 @@ void TCPSocket::takeConnection() {
     const std::uint64_t gen = generation_;
     Guard("TCPSocket.Connected", [this] { Event_Connected(); });
     // Bytes that came with the connection raised their notice before anyone listened.
-    if (gen == generation_ && sock_ && sock_->bytesAvailable() > 0)
-        QTimer::singleShot(0, this, [this, gen] { deliverData(gen); });
+    if (gen == generation_ && sock_ && sock_->bytesAvailable() > 0) deliverData(gen);
 }
 
 bool TCPSocket::IsConnected() const { return sock_ && sock_->state() == QAbstractSocket::ConnectedState; }
@@ -275,6 +296,8 @@ void TCPSocket::Poll() {
 }
 
 QByteArray TCPSocket::ReadAll() { return sock_ ? sock_->readAll() : QByteArray(); }
+
+QByteArray TCPSocket::Read(qint64 maxBytes) { return sock_ && maxBytes > 0 ? sock_->read(maxBytes) : QByteArray(); }
 
 qint64 TCPSocket::BytesAvailable() const { return sock_ ? sock_->bytesAvailable() : 0; }
 

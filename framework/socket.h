@@ -4,7 +4,12 @@
 // later, on the event loop, as the Event_ methods (run through fw::Guard): never inside Connect
 // or Listen. A write on a socket that is not connected is dropped quietly, and writes never
 // raise SIGPIPE. What waits to go out to a peer is bounded: a write that would queue more than
-// kMaxQueuedBytes ends the connection, which then fails like a lost one.
+// kMaxQueuedBytes ends the connection, which then fails like a lost one. What has come in is
+// bounded too: the socket takes up to kMaxReadBytes from the system, the system holds the rest
+// (and the peer waits) until the program has read. Event_DataAvailable comes once per turn of
+// the event loop: a handler may read a slice of what has arrived, and it comes again on the next
+// turn for the rest, so the program's windows have their turn between slices. An error comes
+// after every byte that arrived before it.
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
@@ -35,6 +40,8 @@ public:
     // Room for a few of the largest frames while a peer reads slowly; a peer that reads nothing
     // fills it and is let go.
     static constexpr qint64 kMaxQueuedBytes = 8 * 1024 * 1024;
+    // Enough for the program's reads to keep up with a fast peer.
+    static constexpr qint64 kMaxReadBytes = 1024 * 1024;
 
     explicit TCPSocket(QObject* parent = nullptr);
     ~TCPSocket() override;
@@ -62,6 +69,8 @@ public:
     // Pushes what was written to the system now.
     void Poll();
     QByteArray ReadAll();
+    // At most maxBytes of what has arrived.
+    QByteArray Read(qint64 maxBytes);
     qint64 BytesAvailable() const;
 
     std::int32_t LastErrorCode() const { return lastError_; }
@@ -88,12 +97,19 @@ private:
     void takeConnection();
     void raiseError(std::int32_t code);
     void deliverData(std::uint64_t gen);
+    // Hands one slice to Event_DataAvailable; the next turn brings the next one, or the error
+    // that came after the data.
+    void deliverSlice(std::uint64_t gen);
 
     QString address_;
     std::int32_t port_ = 0;
     std::int32_t lastError_ = NoSocketError;
     std::uint64_t generation_ = 0;
     bool errored_ = false;
+    // A turn is asked for: the rest of what arrived, or the error, comes then.
+    bool turnAsked_ = false;
+    // The error the connection ended with, raised once its data has been delivered.
+    std::int32_t pendingError_ = NoSocketError;
     QPointer<QTcpSocket> sock_;
     QPointer<QTcpServer> server_;
     QString serverKey_;

@@ -51,7 +51,7 @@ void Client::Event_Error() {
     if (StatChanged) StatChanged(0, QString::number(LastErrorCode()));
 }
 
-void Client::Event_DataAvailable() { ProcessData(ReadAll()); }
+void Client::Event_DataAvailable() { ProcessData(Read(kReadSliceBytes)); }
 
 void Client::ProcessData(const QByteArray& bytes) {
     // A new connection starts a new stream: nothing of the old one may complete its frames.

@@ -26,6 +26,10 @@ inline const QString kDirWritten = QStringLiteral("P>");
 inline const QString kDirRead = QStringLiteral("P<");
 inline const QString kDirDelivered = QStringLiteral("<");
 
+// What one turn of the event loop reads of a connection and routes: a burst from a peer is read
+// slice by slice, with the program's windows getting their turn in between.
+constexpr qint64 kReadSliceBytes = 64 * 1024;
+
 QString ToQString(std::u32string_view text);
 // The frame that carries body from sender; empty when it would be too long to announce.
 QByteArray MakeFrame(std::int32_t sender, const QString& body);

@@ -182,7 +182,7 @@ void Serveur::ChildError(SrvSocket* s, Serveur* server) {
 
 void Serveur::ChildDataAvailable(SrvSocket* s, Serveur* server) {
     if (server != this || !holds(s)) return;
-    ProcessData(s->ReadAll(), s);
+    ProcessData(s->Read(kReadSliceBytes), s);
 }
 
 void Serveur::ProcessData(const QByteArray& bytes, SrvSocket* s) {

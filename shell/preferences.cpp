@@ -13,9 +13,6 @@ namespace {
 
 using Kind = fw::Variant::Kind;
 
-// Far above any file the program writes; a larger file is read up to here, as if cut.
-constexpr qsizetype kMaxFileBytes = 16 * 1024 * 1024;
-
 QByteArray keyBytes(const QString& key) { return key.toUtf8(); }
 
 // A value read, a code with no value (the key is dropped), or a record cut by the end.
@@ -210,8 +207,8 @@ bool Preferences::LoadPrefs() {
     fw::MakeFolder(fw::PreferencesFolder());
     bool unreadable = false;
     const std::optional<QByteArray> bytes = fw::ReadFileBytes(FilePath(), kMaxFileBytes, &unreadable);
-    // A file this run could not read holds settings it never saw (the high scores among them):
-    // writing the store over it would lose them.
+    // A file this run could not read, or not read whole, holds settings it never saw (the high
+    // scores among them): writing the store over it would lose them.
     keepFile_ = keepFile_ || unreadable;
     if (!bytes) return false;
     Deserialise(*bytes);

@@ -34,6 +34,9 @@ public:
     Preferences() = default;
 
     static constexpr const char* kFileName = "Quorril prefs.";
+    // Far above any file the program writes. A larger file is not read: it is kept as it is, as
+    // one that cannot be read, since a file written from a part of it would lose the rest.
+    static constexpr qsizetype kMaxFileBytes = 16 * 1024 * 1024;
     // The file's path in the current preferences folder.
     static QString FilePath();
 
@@ -42,7 +45,8 @@ public:
     bool LoadPrefs();
     // Replaces the file by the store's non-nil entries, in the store's order. Answers whether the
     // new file is in place; on failure the old file is untouched. LastSaveSucceeded() keeps it.
-    // A file that was there but could not be read when loading is never replaced (stderr says so).
+    // A file that was there but could not be read whole when loading is never replaced (stderr
+    // says so).
     bool SavePrefs();
     bool LastSaveSucceeded() const { return lastSaveOk_; }
 

@@ -15,6 +15,9 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -117,29 +120,68 @@ QString OutilContain::ChatLog() const {
 void OutilContain::setLog(const QString& text) {
     lines_.clear();
     chars_ = 0;
+    unshown_ = 0;
+    dropped_ = 0;
     prompt_ = text;
     EditField1->setPlainText(shownText(text));
 }
 
 void OutilContain::appendLine(const QString& line) {
-    QScrollBar* bar = EditField1->verticalScrollBar();
-    const bool follow = bar->value() >= bar->maximum();
     const QString kept = CutLine(line);
     if (!prompt_.isEmpty()) setLog(QString());
     lines_.push_back(kept);
     chars_ += kept.size();
-    EditField1->appendPlainText(shownText(kept));
-    // Oldest lines go first; the view's own line bound is the same, so they leave it together.
+    ++unshown_;
+    // Oldest lines go first; one the view never got is never laid out.
     while (lines_.size() > 1 && (int(lines_.size()) > kMaxLogLines || chars_ > kMaxLogChars)) {
+        if (int(lines_.size()) > unshown_)
+            ++dropped_;
+        else
+            --unshown_;
         chars_ -= lines_.front().size();
         lines_.pop_front();
-        if (EditField1->document()->blockCount() > int(lines_.size())) {
-            QTextCursor first(EditField1->document());
-            first.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+    }
+    if (refreshAsked_) return;
+    refreshAsked_ = true;
+    // A line shows on the next turn; in a burst, once kRefreshMs has passed since the last time.
+    const qint64 since = sinceRefresh_.isValid() ? sinceRefresh_.elapsed() : kRefreshMs;
+    QTimer::singleShot(int(std::max<qint64>(0, kRefreshMs - since)), this,
+                       [this] { fw::Guard("EditField1.Refresh", [this] { refreshView(); }); });
+}
+
+void OutilContain::refreshView() {
+    refreshAsked_ = false;
+    sinceRefresh_.start();
+    if (unshown_ == 0 && dropped_ == 0) return;
+    QScrollBar* bar = EditField1->verticalScrollBar();
+    QTextDocument* doc = EditField1->document();
+    const auto join = [](auto from, auto to) {
+        QString text;
+        for (auto l = from; l != to; ++l) {
+            if (l != from) text += QChar('\n');
+            text += shownText(*l);
+        }
+        return text;
+    };
+    const bool follow = bar->value() >= bar->maximum();
+    if (follow || dropped_ >= doc->blockCount()) {
+        // The whole log at once: the view lays out only what it shows. A reader whose lines
+        // have all gone is left at the oldest ones.
+        EditField1->setPlainText(join(lines_.begin(), lines_.end()));
+        if (follow) bar->setValue(bar->maximum());
+    } else {
+        // The new lines come and the oldest leave, in one change each; the lines being read stay
+        // in view. (The view's own line bound may have taken some of the oldest already.)
+        if (unshown_ > 0) EditField1->appendPlainText(join(lines_.end() - unshown_, lines_.end()));
+        const int extra = doc->blockCount() - int(lines_.size());
+        if (extra > 0) {
+            QTextCursor first(doc);
+            first.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, extra);
             first.removeSelectedText();
         }
     }
-    if (follow) bar->setValue(bar->maximum());
+    unshown_ = 0;
+    dropped_ = 0;
 }
 
 void OutilContain::AddChatString(const QString& sender, const QString& text) {

@@ -1,6 +1,7 @@
 #pragma once
 // The panel of the communication drawer: the status lines, the chat log with its entry line
 // (which doubles as the winner's name entry), and the new-game and stop buttons.
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 
@@ -37,6 +38,9 @@ public:
     static constexpr int kMaxLogLines = 300;
     static constexpr qsizetype kMaxLogChars = 100000;
     static constexpr qsizetype kMaxLineChars = 3000;
+    // During a burst the view catches up with the log at most this often, so the lines that
+    // leave the log in between are never laid out.
+    static constexpr int kRefreshMs = 50;
     // The first kMaxLineChars characters of line (a character pair is never split), with an
     // ellipsis when something was cut.
     static QString CutLine(const QString& line);
@@ -55,9 +59,11 @@ public:
 private:
     // Empties the log, then shows text alone in it (the score prompt), or nothing.
     void setLog(const QString& text);
-    // Adds one line at the end of the log; the view follows it unless the user has scrolled
-    // back to read.
+    // Adds one line at the end of the log; the view shows it on a later turn (refreshView).
     void appendLine(const QString& line);
+    // Brings the view up to the log: the newest lines in view, unless the user has scrolled back
+    // to read, who is left where they are.
+    void refreshView();
 
     bool isRecordScoreMode_ = false;
     std::int32_t score_ = 0;
@@ -67,6 +73,12 @@ private:
     std::deque<QString> lines_;
     qsizetype chars_ = 0;
     QString prompt_;
+    // Lines at the end of lines_ the view does not show yet, and lines the view still shows
+    // that have left lines_.
+    int unshown_ = 0;
+    int dropped_ = 0;
+    bool refreshAsked_ = false;
+    QElapsedTimer sinceRefresh_;
 
     QGroupBox* GroupBox1;
     QLabel* StaticText1;

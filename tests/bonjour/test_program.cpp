@@ -1,6 +1,6 @@
 // The program itself with its plug-in: it loads libBonjour.so from the folder it runs from,
-// wherever that folder is, and a machine without the daemon, or a program without its plug-in,
-// still starts and plays against the computer.
+// wherever that folder is, and a machine without the daemon, or a program without its plug-in or
+// with a damaged one (cut short, a FIFO in its place), still starts and plays against the computer.
 #include "shell/preferences.h"
 
 #include "child.h"
@@ -12,6 +12,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -93,6 +97,44 @@ TEST(Program, WithoutTheDaemonOrWithoutThePluginItStartsAndPlays) {
         EXPECT_EQ(q.maps(q.plugin()), c.plugin) << c.name;
         EXPECT_EQ(q.program.state(), QProcess::Running) << c.name;
         EXPECT_TRUE(q.quit()) << c.name;
+    }
+}
+
+TEST(Program, WithADamagedPluginFileItStartsWithoutDnsSdAndPlays) {
+    QFile real(QStringLiteral(QUORRIL_PLUGIN_PATH));
+    ASSERT_TRUE(real.open(QIODevice::ReadOnly));
+    const QByteArray whole = real.readAll();
+    struct Case {
+        QString name;
+        std::function<bool(const QString& path)> make;
+    };
+    auto cut = [&](qsizetype size) {
+        return Case{QStringLiteral("cut to %1 bytes").arg(size), [&whole, size](const QString& path) {
+                        QFile f(path);
+                        return f.open(QIODevice::WriteOnly) && f.write(whole.left(size)) == qMin(size, whole.size());
+                    }};
+    };
+    const Case cases[] = {
+        cut(4096),
+        cut(65536),
+        cut(whole.size() - 3),
+        {QStringLiteral("a FIFO"), [](const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        Installed q(false);
+        ASSERT_TRUE(c.make(q.plugin()));
+        q.start(QStringLiteral("unix:path=/nonexistent/quorril-no-bus"));
+        ASSERT_TRUE(q.program.waitForStarted());
+        // The game against the computer comes up: the start went past the plug-in.
+        EXPECT_TRUE(QTest::qWaitFor(Installed::gameUp, kWait));
+        EXPECT_FALSE(q.maps(q.plugin()));
+        EXPECT_EQ(q.program.state(), QProcess::Running);
+        EXPECT_TRUE(q.quit());
+        if (q.program.state() != QProcess::NotRunning) {
+            q.program.kill();
+            q.program.waitForFinished(kWait);
+        }
     }
 }
 

@@ -335,3 +335,59 @@ TEST_F(Relay, SingleGuestClosesEveryFurtherConnectionSilently) {
     ASSERT_TRUE(s.waitFor("Trame<"));
     EXPECT_TRUE(s.srv.Sockets().back()->isListening());
 }
+
+// A peer that writes a burst far larger than one read and then leaves: every frame is delivered,
+// in order, before the connection's end is reported, on the host and on a client alike.
+TEST_F(Relay, ABurstThenAGoneConnectionDeliversEveryFrameBeforeTheError) {
+    constexpr int kFrames = 20000;
+    const QString pad(200, QLatin1Char('x'));
+    auto payload = [&](int i) { return QStringLiteral("n%1 ").arg(i, 5, 10, QLatin1Char('0')) + pad; };
+    // The payloads delivered, then where the error came among them.
+    auto check = [&](const std::vector<Event>& ev, std::int32_t fromTo) {
+        int delivered = 0;
+        bool inOrder = true, errorLast = false;
+        for (const Event& e : ev) {
+            if (e.kind == "Trame<" && e.code == fromTo) {
+                inOrder = inOrder && e.a == payload(delivered);
+                ++delivered;
+                errorLast = false;
+            } else if (e.kind == "Stat" && e.code == 0) {
+                errorLast = delivered == kFrames;
+            }
+        }
+        EXPECT_EQ(delivered, kFrames);
+        EXPECT_TRUE(inOrder);
+        EXPECT_TRUE(errorLast) << "the error came before the last frame, or never";
+    };
+
+    {
+        SCOPED_TRACE("host");
+        ServerLog s;
+        s.srv.Launch(1234);
+        auto one = join(s, 1);
+        s.take();
+        QByteArray burst;
+        for (int i = 0; i < kFrames; ++i) burst += wire(1, kTagToId + Pad5(0) + payload(i));
+        one->s->write(burst);
+        one->s->disconnectFromHost();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !s.only("Stat").empty(); }, 30000));
+        check(s.ev, 1000);
+    }
+    {
+        SCOPED_TRACE("client");
+        QTcpServer host;
+        ASSERT_TRUE(host.listen(QHostAddress(QStringLiteral("127.0.0.1")), 1234));
+        ClientLog c;
+        c.c.Launch(1234, QStringLiteral("127.0.0.1"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return host.hasPendingConnections(); }, 5000));
+        std::unique_ptr<QTcpSocket> peer(host.nextPendingConnection());
+        QByteArray burst;
+        for (int i = 0; i < kFrames; ++i) burst += wire(0, payload(i));
+        peer->write(burst);
+        peer->disconnectFromHost();
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return std::any_of(c.ev.begin(), c.ev.end(), [](const Event& e) { return e.kind == "Stat" && e.code == 0; });
+        }, 30000));
+        check(c.ev, 0);
+    }
+}

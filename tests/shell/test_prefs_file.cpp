@@ -9,9 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <random>
 #include <sys/resource.h>
@@ -431,6 +434,75 @@ TEST_F(PrefsFile, AFileThatIsThereButCannotBeReadIsNeverReplaced) {
     Preferences q;
     EXPECT_FALSE(q.LoadPrefs());
     EXPECT_TRUE(q.SavePrefs());
+}
+
+// What fn writes on stderr.
+QString stderrOf(const std::function<void()>& fn) {
+    QTemporaryFile capture;
+    if (!capture.open()) return QStringLiteral("<no capture>");
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    ::dup2(capture.handle(), 2);
+    fn();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    capture.seek(0);
+    return QString::fromLocal8Bit(capture.readAll());
+}
+
+// Valid records (texts under four-letter keys), size bytes in all.
+QByteArray recordsOfSize(qsizetype size) {
+    constexpr qsizetype kChunk = 64 * 1024;
+    constexpr qsizetype kOverhead = 1 + 4 + 1 + 4;  // length byte, key, code, text length
+    QByteArray out;
+    out.reserve(size);
+    for (int i = 0; out.size() < size; ++i) {
+        const qsizetype left = size - out.size();
+        // The last record takes what is left; the one before it leaves room for one.
+        const qsizetype take = left <= kChunk ? left : (left - kChunk < kOverhead ? left - kOverhead : kChunk);
+        const qsizetype n = take - kOverhead;
+        const QByteArray key = QByteArray::number(1000 + i);
+        out += record(key, 8, bytes({int(n >> 24) & 0xFF, int(n >> 16) & 0xFF, int(n >> 8) & 0xFF, int(n) & 0xFF}) +
+                                  QByteArray(n, 'x'));
+    }
+    return out;
+}
+
+TEST_F(PrefsFile, AFileLargerThanTheReaderReadsIsKeptAsItIsAndOneThatFitsIsRewritten) {
+    const qsizetype cap = Preferences::kMaxFileBytes;
+    struct Case {
+        qsizetype size;
+        bool fits;
+    };
+    for (const Case c : {Case{cap - 5, true}, Case{cap, true}, Case{cap + 1, false}, Case{cap + 300 * 1024, false}}) {
+        SCOPED_TRACE(c.size);
+        const QByteArray content = recordsOfSize(c.size);
+        ASSERT_EQ(content.size(), c.size);
+        writeFile(content);
+        // Start-up and quit: load, the defaults, a change, the save.
+        Preferences p;
+        EXPECT_EQ(p.LoadPrefs(), c.fits);
+        p.FixItem(QStringLiteral("difficulty"), Variant(std::int32_t(3)));
+        p.SetItem(QStringLiteral("newGameAtStartup"), Variant(false));
+        bool saved = false;
+        const QString errors = stderrOf([&] { saved = p.SavePrefs(); });
+        EXPECT_EQ(saved, c.fits);
+        EXPECT_TRUE(strays().isEmpty());
+        if (c.fits) {
+            // Every record came back, with the run's own.
+            Preferences written;
+            written.Deserialise(readFile());
+            EXPECT_EQ(written.Count(), p.Count());
+            EXPECT_EQ(written.GetIntegerItem(QStringLiteral("difficulty")), 3);
+            EXPECT_TRUE(written.HasKey(QStringLiteral("1000")));
+            EXPECT_FALSE(errors.contains(QStringLiteral("could not be read"))) << errors.toStdString();
+        } else {
+            EXPECT_TRUE(readFile() == content) << "the file was rewritten";
+            EXPECT_TRUE(errors.contains(QStringLiteral("could not be read"))) << errors.toStdString();
+            EXPECT_TRUE(errors.contains(path())) << errors.toStdString();
+        }
+    }
 }
 
 TEST(PrefsStore, LookupsAndDefaults) {
