@@ -164,14 +164,13 @@ void OutilContain::refreshView() {
         return text;
     };
     const bool follow = bar->value() >= bar->maximum();
-    if (follow || dropped_ >= doc->blockCount()) {
-        // The whole log at once: the view lays out only what it shows. A reader whose lines
-        // have all gone is left at the oldest ones.
+    if (unshown_ >= int(lines_.size()) || dropped_ >= doc->blockCount()) {
+        // Nothing the view shows is kept any more: the whole log at once, of which the view lays
+        // out only what it shows. A reader whose lines have all gone is left at the oldest ones.
         EditField1->setPlainText(join(lines_.begin(), lines_.end()));
-        if (follow) bar->setValue(bar->maximum());
     } else {
-        // The new lines come and the oldest leave, in one change each; the lines being read stay
-        // in view. (The view's own line bound may have taken some of the oldest already.)
+        // The new lines come and the oldest leave, in one change each; the lines being read (or
+        // selected) stay. (The view's own line bound may have taken some of the oldest already.)
         if (unshown_ > 0) EditField1->appendPlainText(join(lines_.end() - unshown_, lines_.end()));
         const int extra = doc->blockCount() - int(lines_.size());
         if (extra > 0) {
@@ -180,6 +179,7 @@ void OutilContain::refreshView() {
             first.removeSelectedText();
         }
     }
+    if (follow) bar->setValue(bar->maximum());
     unshown_ = 0;
     dropped_ = 0;
 }
