@@ -94,7 +94,6 @@ QHostAddress bindAddress() {
 }  // namespace
 
 void TCPSocket::SetListenAddress(const QString& address) { listenAddress() = address; }
-QString TCPSocket::ListenAddress() { return listenAddress(); }
 
 TCPSocket::TCPSocket(QObject* parent) : QObject(parent) { ignoreSigpipe(); }
 
@@ -299,14 +298,10 @@ QByteArray TCPSocket::ReadAll() { return sock_ ? sock_->readAll() : QByteArray()
 
 QByteArray TCPSocket::Read(qint64 maxBytes) { return sock_ && maxBytes > 0 ? sock_->read(maxBytes) : QByteArray(); }
 
-qint64 TCPSocket::BytesAvailable() const { return sock_ ? sock_->bytesAvailable() : 0; }
-
 QString TCPSocket::LocalAddress() const {
     if (IsConnected()) return sock_->localAddress().toString();
     return LocalNetworkAddress();
 }
-
-QString TCPSocket::RemoteAddress() const { return IsConnected() ? sock_->peerAddress().toString() : QString(); }
 
 QString LocalNetworkAddress() {
     for (const QNetworkInterface& i : QNetworkInterface::allInterfaces()) {

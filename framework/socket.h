@@ -53,7 +53,7 @@ public:
 
     // Ends whatever the socket did, then connects to Address:Port.
     void Connect();
-    // Ends whatever the socket did, then listens on Port (on ListenAddress()).
+    // Ends whatever the socket did, then listens on Port (at the listen address).
     void Listen();
     // Ends the connection (what was written still goes out) or the listening; raises nothing.
     void Close();
@@ -61,7 +61,6 @@ public:
     void Abort();
 
     bool IsConnected() const;
-    bool IsWaitingForConnection() const { return server_ != nullptr; }
 
     // Queues bytes for the peer. When the queue would outgrow kMaxQueuedBytes, the connection
     // ends at once (what was queued is dropped) and Event_Error follows with LostConnection.
@@ -71,12 +70,10 @@ public:
     QByteArray ReadAll();
     // At most maxBytes of what has arrived.
     QByteArray Read(qint64 maxBytes);
-    qint64 BytesAvailable() const;
 
     std::int32_t LastErrorCode() const { return lastError_; }
     // The address of this end of the connection; the machine's network address when unconnected.
     QString LocalAddress() const;
-    QString RemoteAddress() const;
 
     // Changes with every Connect, Listen, Close and Abort: code that holds on to a connection
     // across an event can tell whether it is still the same one.
@@ -84,7 +81,6 @@ public:
 
     // Where listening sockets bind: empty (the default) means every interface.
     static void SetListenAddress(const QString& address);
-    static QString ListenAddress();
 
 protected:
     virtual void Event_Connected() {}
