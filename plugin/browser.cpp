@@ -64,8 +64,10 @@ bool Browser::Available() {
 }
 
 void Browser::Open() {
-    // Every protocol on every interface, in the daemon's default domain.
-    browser_ = avahi_service_browser_new(link_.Connected(), AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, type_.c_str(), nullptr,
+    // Over IPv4 only, on every interface, in the daemon's default domain: the program joins over
+    // IPv4, and a dual-stack daemon reports each service once per protocol, where the report over
+    // IPv6 resolves to nothing when A records are not published over IPv6 (the default).
+    browser_ = avahi_service_browser_new(link_.Connected(), AVAHI_IF_UNSPEC, AVAHI_PROTO_INET, type_.c_str(), nullptr,
                                          AvahiLookupFlags(0), OnBrowse, this);
 }
 
