@@ -87,7 +87,8 @@ void Browser::LinkChanged() {
     for (auto& e : services_) e->Unresolve();
     std::weak_ptr<char> alive = alive_;
     while (!services_.empty()) {
-        Removed(services_.front()->service.key);
+        // A copy: the entry it comes from is erased while the key is still compared.
+        Removed(ServiceKey(services_.front()->service.key));
         if (alive.expired()) return;
     }
 }
@@ -142,7 +143,7 @@ void Browser::Found(AvahiIfIndex interface, AvahiProtocol protocol, ServiceKey k
     Raise(found_, IndexOf(e.service.key));
 }
 
-void Browser::Removed(const ServiceKey& key) {
+void Browser::Removed(ServiceKey key) {
     std::weak_ptr<char> alive = alive_;
     Raise(removed_, IndexOf(key));
     if (alive.expired()) return;

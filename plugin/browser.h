@@ -60,7 +60,8 @@ private:
     void LinkChanged();
     void Open();
     void Found(AvahiIfIndex interface, AvahiProtocol protocol, ServiceKey key);
-    void Removed(const ServiceKey& key);
+    // Takes its own key: every entry equal to it is erased, the one it may come from included.
+    void Removed(ServiceKey key);
     void Resolved(Entry& e, const char* name, const char* hostName, const AvahiAddress* a, std::uint16_t port, AvahiStringList* txt);
     std::int32_t IndexOf(const ServiceKey& key) const;
     void Raise(IndexRaiser raiser, std::int32_t index);
