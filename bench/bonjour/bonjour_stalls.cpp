@@ -201,18 +201,25 @@ int busy(const char* self) {
                                                           QString::number(kPublications / kClients)});
     }
     // The list holds 512 at most; the case ends once it is full and resolved, or 5 s after the
-    // last change once something was found.
+    // last change once every client has had its publications taken, or after a minute.
     int last = 0;
     QElapsedTimer quiet;
     quiet.start();
+    auto loaded = [&] {
+        for (auto& p : load)
+            if (!p->readAllStandardOutput().isEmpty()) p->setProperty("loaded", true);
+        for (auto& p : load)
+            if (!p->property("loaded").toBool() && p->state() == QProcess::Running) return false;
+        return true;
+    };
     spinUntil([&] {
         const int now = resolved(b) + b.Browsing_Count();
         if (now != last) {
             last = now;
             quiet.restart();
         }
-        return resolved(b) >= 512 || (last > 0 && quiet.elapsed() > 5000);
-    }, 120000);
+        return resolved(b) >= 512 || (loaded() && quiet.elapsed() > 5000);
+    }, 60000);
     const double took = t.elapsed() / 1000.0;
     heart.Stop();
     for (auto& p : load) {
