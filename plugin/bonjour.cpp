@@ -2,6 +2,11 @@
 // avahi daemon. The library exports one symbol, REALPluginMain; the program reaches everything
 // else through the records registered at load. No exception leaves the library: every entry
 // point and every callback stops them.
+//
+// The entry points run on the program's thread and never wait on the daemon: what they ask for
+// is done on the plug-in's own avahi thread, what they read is the plug-in's copy of what the
+// daemon has reported, and the events reach the program on later turns of its event loop
+// (plugin/hub.h).
 #include "framework/plugin_interface.h"
 #include "plugin/browser.h"
 #include "plugin/logic.h"
@@ -158,7 +163,8 @@ void publishing_stop(PluginInstance* instance) {
     });
 }
 
-// Whether the daemon answers; the first call connects.
+// Whether the daemon answers, as the plug-in last heard from it (a first control waits a moment
+// for its connection's first answer).
 bool is_available(PluginInstance* instance) {
     return guarded(false, [&] {
         Browser* b = browserOf(instance);

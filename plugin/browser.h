@@ -1,15 +1,16 @@
 #pragma once
-// The browsing side of one control: the search for one service type, the list of the services
-// found in the order found (an entry per report, equal entries included), the resolution of each
-// as it comes, and the Found, Removed and Resolved events with the index of the first equal entry.
+// The browsing side of one control, on the GUI thread: the list of the services found in the
+// order found (an entry per report, equal entries included), and the Found, Removed and Resolved
+// events with the index of the first equal entry. The search and the resolutions run on the
+// plug-in's avahi thread (plugin/hub.h); the list is this object's own copy, so that every
+// accessor answers at once, from what has been reported, whatever the daemon is doing.
 #include "framework/plugin_interface.h"
-#include "plugin/link.h"
+#include "plugin/hub.h"
 #include "plugin/logic.h"
-
-#include <avahi-client/lookup.h>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,20 +18,10 @@ namespace bonjour {
 
 using IndexRaiser = void (*)(PluginInstance* instance, std::int32_t index);
 
-// What the accessors read of one entry.
-struct FoundService {
-    ServiceKey key;
-    bool resolved = false;  // name, host name and addresses are known
-    std::string name, hostName;
-    std::vector<Bytes> addresses;
-    bool hasTxt = false;
-    Bytes txt;
-};
-
-class Browser {
+class Browser : public Sink {
 public:
     Browser(PluginInstance* instance, IndexRaiser found, IndexRaiser removed, IndexRaiser resolved);
-    ~Browser();
+    ~Browser() override;
     Browser(const Browser&) = delete;
     Browser& operator=(const Browser&) = delete;
 
@@ -43,36 +34,31 @@ public:
     std::int32_t Count() const;
     // Entry i, or null outside the list.
     const FoundService* Get(std::int32_t i) const;
-    // Whether the daemon answers (a first use connects).
+    // Whether the daemon answers.
     bool Available();
 
-    static constexpr int kResolveMs = 5000;
     // A network that reports more services than this gets the first ones listed only.
     static constexpr std::size_t kMaxServices = 512;
 
 private:
-    struct Entry;
-    static void OnBrowse(AvahiServiceBrowser* b, AvahiIfIndex interface, AvahiProtocol protocol, AvahiBrowserEvent event,
-                         const char* name, const char* type, const char* domain, AvahiLookupResultFlags flags, void* self);
-    static void OnResolve(AvahiServiceResolver* r, AvahiIfIndex interface, AvahiProtocol protocol, AvahiResolverEvent event,
-                          const char* name, const char* type, const char* domain, const char* hostName, const AvahiAddress* a,
-                          std::uint16_t port, AvahiStringList* txt, AvahiLookupResultFlags flags, void* entry);
-    void LinkChanged();
-    void Open();
-    void Found(AvahiIfIndex interface, AvahiProtocol protocol, ServiceKey key);
-    void Removed(const ServiceKey& key);
-    void Resolved(Entry& e, const char* name, const char* hostName, const AvahiAddress* a, std::uint16_t port, AvahiStringList* txt);
-    std::int32_t IndexOf(const ServiceKey& key) const;
-    void Raise(IndexRaiser raiser, std::int32_t index);
+    struct Entry {
+        std::uint64_t serial;  // the report it comes from
+        FoundService service;
+    };
+    void Deliver(Event& e) override;
+    void want(std::optional<std::string> type);
+    // Takes its own key: every entry equal to it is erased, the one it may come from included.
+    void removed(ServiceKey key);
+    std::int32_t indexOf(const ServiceKey& key) const;
+    void raise(IndexRaiser raiser, std::int32_t index);
 
     PluginInstance* instance_;
     IndexRaiser found_, removed_, resolved_;
-    std::string type_;
-    bool browsing_ = false;
-    bool connected_ = false;
-    AvahiServiceBrowser* browser_ = nullptr;
-    std::vector<std::unique_ptr<Entry>> services_;
-    Link link_;
+    std::shared_ptr<Hub> hub_;
+    std::uint64_t object_ = 0;
+    // The search the list belongs to: each Start and Stop begins another.
+    std::uint64_t generation_ = 0;
+    std::vector<Entry> services_;
     // Expires when the browser goes: events raised to the program may destroy it.
     std::shared_ptr<char> alive_ = std::make_shared<char>();
 };

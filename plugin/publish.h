@@ -1,14 +1,14 @@
 #pragma once
-// The publishing side of one control: at most one service advertised at a time, until it is
-// stopped, with the Published, Stopped and Error events.
+// The publishing side of one control, on the GUI thread: at most one service advertised at a
+// time, until it is stopped, with the Published, Stopped and Error events. The advertisement is
+// made on the plug-in's avahi thread (plugin/hub.h); Stopped is this object's own, raised on the
+// next turn of the loop.
 #include "framework/plugin_interface.h"
-#include "plugin/link.h"
+#include "plugin/hub.h"
 #include "plugin/logic.h"
 
-#include <avahi-client/publish.h>
-
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,11 +17,11 @@ namespace bonjour {
 using PlainRaiser = void (*)(PluginInstance* instance);
 using ErrorRaiser = void (*)(PluginInstance* instance, std::int32_t error);
 
-class Publish {
+class Publish : public Sink {
 public:
     Publish(PluginInstance* instance, PlainRaiser published, PlainRaiser stopped, ErrorRaiser error);
     // Withdraws the publication.
-    ~Publish();
+    ~Publish() override;
     Publish(const Publish&) = delete;
     Publish& operator=(const Publish&) = delete;
 
@@ -32,36 +32,21 @@ public:
     // Withdraws the publication, if any; Stopped follows on the next turn.
     void Stop();
 
-    // The name the service is advertised under (after collisions), empty while none is.
-    const std::string& AdvertisedName() const { return advertised_; }
-
-    // Attempts at a free name when the name is taken, before giving up with an error.
-    static constexpr int kMaxRenames = 32;
-
 private:
-    struct Wanted {
-        std::string type, name;
-        std::uint16_t port = 0;
-        Bytes txt;  // empty: no TXT record
-    };
-    static void OnGroup(AvahiEntryGroup* g, AvahiEntryGroupState state, void* self);
-    void LinkChanged();
-    void Register();
-    int AddService(const std::string& name);
-    int Rename(std::string& name);
-    void Fail(int error);
-    void Drop();
+    void Deliver(Event& e) override;
+    void Turn() override;
 
     PluginInstance* instance_;
     PlainRaiser published_, stopped_;
     ErrorRaiser error_;
-    std::optional<Wanted> want_;
-    AvahiEntryGroup* group_ = nullptr;
-    std::string advertised_;
-    bool announced_ = false;
-    int renames_ = 0;
-    Later later_;
-    Link link_;
+    std::shared_ptr<Hub> hub_;
+    std::uint64_t object_ = 0;
+    // The publication the events belong to: each Start and Stop begins another.
+    std::uint64_t generation_ = 0;
+    bool wanted_ = false;
+    // Stopped events to raise on the next turn.
+    std::uint32_t stopped_pending_ = 0;
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
 };
 
 }  // namespace bonjour

@@ -25,11 +25,7 @@ constexpr std::array<const char*, std::size_t(Routine::Count)> kNames = {
     "StringBytes",
     "StringRelease",
     "RuntimeWatchSocket",
-    "RuntimeWatchSocketUpdate",
     "RuntimeWatchSocketFree",
-    "RuntimeTimerNew",
-    "RuntimeTimerSet",
-    "RuntimeTimerFree",
 };
 
 }  // namespace

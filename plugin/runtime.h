@@ -27,11 +27,7 @@ enum class Routine : int {
     StringBytes,
     StringRelease,
     RuntimeWatchSocket,
-    RuntimeWatchSocketUpdate,
     RuntimeWatchSocketFree,
-    RuntimeTimerNew,
-    RuntimeTimerSet,
-    RuntimeTimerFree,
     Count
 };
 

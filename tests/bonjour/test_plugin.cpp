@@ -292,6 +292,43 @@ TEST_F(Plugin, AServiceThatNeverResolvesStaysWaiting) {
     EXPECT_TRUE(seen.waitFor(QStringLiteral("removed 0 (null)")));
 }
 
+// A handler that runs an event loop of its own (as a message box does) gets no event meanwhile:
+// the events that came in the while wait for it to return, and then arrive in order.
+TEST_F(Plugin, AHandlerThatRunsALoopOfItsOwnGetsNoEventMeanwhile) {
+    fw::Bonjour browser;
+    QStringList log;
+    int nested = -1;
+    auto heardAll = [] {
+        QProcess p;
+        p.start(QStringLiteral("avahi-browse"), {QStringLiteral("-t"), QStringLiteral("-p"), QStringLiteral("_servquorril._tcp")});
+        p.waitForFinished(kWait);
+        return QString::fromUtf8(p.readAllStandardOutput()).count(QStringLiteral("Tour")) == 3;
+    };
+    browser.Browsing_Found = [&](std::int32_t i) {
+        log << QStringLiteral("found %1").arg(i);
+        if (nested >= 0) return;
+        nested = 0;
+        // Until the daemon has heard of all three: their reports are on their way meanwhile.
+        EXPECT_TRUE(QTest::qWaitFor(heardAll, kWait));
+        nested = int(log.size());
+    };
+    browser.Browsing_Resolved = [&](std::int32_t i) { log << QStringLiteral("resolved %1").arg(i); };
+    browser.Browsing_Start(kType);
+    std::vector<std::unique_ptr<QProcess>> games;
+    for (const char* name : {"Tour 1", "Tour 2", "Tour 3"}) {
+        games.push_back(std::make_unique<QProcess>());
+        games.back()->start(QStringLiteral("avahi-publish"), {QStringLiteral("-s"), QString::fromLatin1(name), QStringLiteral("_servquorril._tcp"),
+                                                              QStringLiteral("4000")});
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.count(QStringLiteral("found 2")) == 1 && log.filter(QStringLiteral("resolved")).size() >= 3; }, kWait))
+        << log.join(" / ").toStdString();
+    EXPECT_EQ(nested, 1) << log.join(" / ").toStdString();
+    for (auto& g : games) {
+        g->terminate();
+        g->waitForFinished();
+    }
+}
+
 // ---- A host that lacks routines, or answers them its own way ------------------------------------
 
 std::vector<std::string> g_calls;

@@ -1,6 +1,7 @@
 // The program itself with its plug-in: it loads libBonjour.so from the folder it runs from,
-// wherever that folder is, and a machine without the daemon, or a program without its plug-in or
-// with a damaged one (cut short, a FIFO in its place), still starts and plays against the computer.
+// wherever that folder is, and a machine without the daemon, a program without its plug-in or
+// with a damaged one (cut short, a FIFO in its place), or a daemon that answers nothing, still
+// starts, plays against the computer and quits.
 #include "shell/preferences.h"
 
 #include "child.h"
@@ -70,6 +71,10 @@ struct Installed {
 
 QString privateBus() { return qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS"); }
 
+bool ctl(const char* what) {
+    return QProcess::execute(qEnvironmentVariable("QUORRIL_AVAHI_CTL"), {QString::fromLatin1(what)}) == 0;
+}
+
 TEST(Program, MovedToAnotherFolderItLoadsThePluginBesideIt) {
     if (!qEnvironmentVariableIsSet("QUORRIL_AVAHI_CTL")) GTEST_SKIP() << "run through tests/support/with-avahi.sh";
     Installed q(true);
@@ -136,6 +141,22 @@ TEST(Program, WithADamagedPluginFileItStartsWithoutDnsSdAndPlays) {
             q.program.waitForFinished(kWait);
         }
     }
+}
+
+// The daemon is stopped (SIGSTOP: it takes requests and answers none) before the program starts
+// and while it quits: the game against the computer starts, hosted and announced as ever, and
+// the quit ends the program, both well before a request to the daemon would give up (25 s).
+TEST(Program, ADaemonThatAnswersNothingHoldsNeitherTheStartNorTheQuit) {
+    if (!qEnvironmentVariableIsSet("QUORRIL_AVAHI_CTL")) GTEST_SKIP() << "run through tests/support/with-avahi.sh";
+    struct Resume {
+        ~Resume() { ctl("resume"); }
+    } resume;
+    ASSERT_TRUE(ctl("pause"));
+    Installed q(true);
+    q.start(privateBus());
+    ASSERT_TRUE(q.program.waitForStarted());
+    EXPECT_TRUE(QTest::qWaitFor(Installed::gameUp, kWait));
+    EXPECT_TRUE(q.quit());
 }
 
 }  // namespace

@@ -1,20 +1,32 @@
 #!/usr/bin/env bash
 # Runs a command beside a DNS-SD daemon of its own, and stops the daemon after.
 #
-#   with-avahi.sh COMMAND [ARGS...]
+#   with-avahi.sh [--interface NAME] [--ipv6] [--host-name NAME] [--] COMMAND [ARGS...]
 #
 # Nothing of the machine's own bus or daemon is touched, and runs started at the same time never
 # meet:
 # - the command runs in a private network namespace (lo up, 127.0.0.2 added to it), so the
-#   daemon's multicast stays inside; the daemon answers for the host with 127.0.0.2;
+#   daemon's multicast stays inside; the daemon answers for the host with 127.0.0.2. A caller that
+#   has made the network already (with-avahi-pair.sh) sets QUORRIL_AVAHI_NETNS, and the command
+#   runs in the caller's network;
 # - a private system bus listens on a socket in a temporary folder, and DBUS_SYSTEM_BUS_ADDRESS
 #   points the command and the daemon at it;
 # - avahi-daemon runs in a private mount namespace with a tmpfs on /run/avahi-daemon (its pid file
-#   and socket) and an empty /etc/avahi/services, on lo only, IPv4 only, without wide-area; it
-#   neither switches user nor chroots, so an ordinary user's run works as root's does.
+#   and socket) and a folder of the run's own on /etc/avahi/services, without wide-area; it neither
+#   switches user nor chroots, so an ordinary user's run works as root's does.
 #
-# The command gets QUORRIL_AVAHI_CTL, a script that stops ("stop") and starts ("start") the
-# daemon again, for tests of a daemon that goes away and comes back.
+# The daemon runs on lo only, IPv4 only, under the machine's host name, unless told otherwise:
+#   --interface NAME   the one interface it uses
+#   --ipv6             IPv6 too, as Debian ships it (use-ipv6=yes; A records are still not
+#                      published over IPv6, the default of publish-a-on-ipv6)
+#   --host-name NAME   the host name it announces
+#
+# The command gets
+#   QUORRIL_AVAHI_CTL       a script that drives the daemon: "stop" and "start" it again, "kill"
+#                           it (SIGKILL, it says no goodbye), "pause" and "resume" it (SIGSTOP,
+#                           SIGCONT: it takes requests but answers none), "reload" its services;
+#   QUORRIL_AVAHI_SERVICES  the daemon's folder of static services (*.service files), read at
+#                           each start and reload.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -27,6 +39,20 @@ if [ -z "${QUORRIL_AVAHI_NETNS:-}" ]; then
     exec unshare --map-root-user --net -- "$0" "$@"
   fi
 fi
+
+interface=lo
+ipv6=no
+host_name=
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --interface) interface=$2; shift 2 ;;
+    --ipv6) ipv6=yes; shift ;;
+    --host-name) host_name=$2; shift 2 ;;
+    --) shift; break ;;
+    *) break ;;
+  esac
+done
+[ $# -gt 0 ] || { echo "usage: $0 [--interface NAME] [--ipv6] [--host-name NAME] [--] COMMAND [ARGS...]" >&2; exit 2; }
 
 ip link set lo up
 ip addr add 127.0.0.2/8 dev lo 2>/dev/null || true
@@ -63,22 +89,25 @@ cat >"$dir/bus.conf" <<EOF
 </busconfig>
 EOF
 
-cat >"$dir/avahi-daemon.conf" <<EOF
-[server]
-use-ipv4=yes
-use-ipv6=no
-allow-interfaces=lo
-enable-dbus=yes
-ratelimit-interval-usec=1000000
-ratelimit-burst=1000
-[wide-area]
-enable-wide-area=no
-[publish]
-publish-hinfo=no
-publish-workstation=no
-[reflector]
-[rlimits]
-EOF
+{
+  echo "[server]"
+  [ -n "$host_name" ] && echo "host-name=$host_name"
+  echo "use-ipv4=yes"
+  echo "use-ipv6=$ipv6"
+  echo "allow-interfaces=$interface"
+  echo "enable-dbus=yes"
+  echo "ratelimit-interval-usec=1000000"
+  echo "ratelimit-burst=1000"
+  echo "[wide-area]"
+  echo "enable-wide-area=no"
+  echo "[publish]"
+  echo "publish-hinfo=no"
+  echo "publish-workstation=no"
+  echo "[reflector]"
+  echo "[rlimits]"
+} >"$dir/avahi-daemon.conf"
+
+mkdir "$dir/services"
 
 # The daemon insists that its runtime folder belongs to its own account, even when it keeps the
 # user it was started as. Inside a user namespace that account's uid is not mapped, so no chown can
@@ -100,17 +129,27 @@ else
   mount -t tmpfs tmpfs /run
   mkdir -p /run/avahi-daemon
 fi
-[ -d /etc/avahi/services ] && mount -t tmpfs tmpfs /etc/avahi/services
+[ -d /etc/avahi/services ] && mount --bind "$dir/services" /etc/avahi/services
 exec avahi-daemon -f "$dir/avahi-daemon.conf" --no-drop-root --no-chroot --no-rlimits --no-proc-title
 EOF
 chmod +x "$dir/avahi-run"
 
 cat >"$dir/avahi-ctl" <<EOF
 #!/usr/bin/env bash
-# stop | start: the test daemon of this run.
+# start | stop | kill | pause | resume | reload: the test daemon of this run.
 set -u
 dir=$dir
 export DBUS_SYSTEM_BUS_ADDRESS=unix:path=\$dir/system_bus_socket
+# The daemon this script started, while it still runs: no signal goes to another process.
+daemon() {
+  [ -f "\$dir/avahi.pid" ] || return 1
+  pid=\$(cat "\$dir/avahi.pid")
+  [ "\$(cat "/proc/\$pid/comm" 2>/dev/null)" = avahi-daemon ]
+}
+gone() {
+  for _ in \$(seq 200); do kill -0 "\$pid" 2>/dev/null || return 0; sleep 0.05; done
+  return 1
+}
 case "\${1:-}" in
   start)
     : >"\$dir/avahi.log"
@@ -126,14 +165,22 @@ case "\${1:-}" in
     exit 1
     ;;
   stop)
-    [ -f "\$dir/avahi.pid" ] || exit 0
-    pid=\$(cat "\$dir/avahi.pid")
+    daemon || { rm -f "\$dir/avahi.pid"; exit 0; }
     rm -f "\$dir/avahi.pid"
     kill "\$pid" 2>/dev/null || exit 0
-    for _ in \$(seq 200); do kill -0 "\$pid" 2>/dev/null || exit 0; sleep 0.05; done
-    kill -9 "\$pid" 2>/dev/null
+    # A paused daemon ends only once it runs again.
+    kill -CONT "\$pid" 2>/dev/null
+    gone || { kill -9 "\$pid" 2>/dev/null; gone; }
     ;;
-  *) echo "usage: \$0 start|stop" >&2; exit 2 ;;
+  kill)
+    daemon || exit 1
+    rm -f "\$dir/avahi.pid"
+    kill -9 "\$pid" && gone
+    ;;
+  pause) daemon && kill -STOP "\$pid" ;;
+  resume) daemon && kill -CONT "\$pid" ;;
+  reload) daemon && kill -HUP "\$pid" ;;
+  *) echo "usage: \$0 start|stop|kill|pause|resume|reload" >&2; exit 2 ;;
 esac
 EOF
 chmod +x "$dir/avahi-ctl"
@@ -149,6 +196,7 @@ fi
 
 export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$dir/system_bus_socket"
 export QUORRIL_AVAHI_CTL="$dir/avahi-ctl"
+export QUORRIL_AVAHI_SERVICES="$dir/services"
 "$dir/avahi-ctl" start
 
 status=0
