@@ -30,8 +30,6 @@ constexpr std::array<const char*, std::size_t(Routine::Count)> kNames = {
 
 }  // namespace
 
-const char* RoutineName(Routine r) { return kNames[std::size_t(r)]; }
-
 void SetResolver(PluginResolver resolver) {
     g_resolver = resolver;
     g_routines.fill(nullptr);

@@ -31,8 +31,6 @@ enum class Routine : int {
     Count
 };
 
-const char* RoutineName(Routine r);
-
 // Keeps the resolver for the life of the process; a new resolver forgets every routine
 // remembered from the one before.
 void SetResolver(PluginResolver resolver);
