@@ -116,7 +116,6 @@ struct BoundClass {
 };
 
 std::shared_ptr<BoundClass> g_class;
-std::map<std::string, PluginRoutine> g_functions;
 PluginResolverHook g_hook;
 
 // ---- Strings and arrays ------------------------------------------------------------------------
@@ -333,13 +332,8 @@ void registerControl(PluginControlRecord* record) {
     }
 }
 
-void registerMethod(const PluginMethodRecord* record) {
-    if (!record || !record->declaration || !record->function) return;
-    try {
-        g_functions[record->declaration] = record->function;
-    } catch (...) {
-    }
-}
+// A plug-in registers its global methods too (Bonjour its about text); the program calls none.
+void registerMethod(const PluginMethodRecord*) {}
 
 void* hostRoutine(const char* name) {
     static const std::map<std::string, void*> routines = {
@@ -563,24 +557,10 @@ bool LoadPlugin(const QString& path) {
     auto entry = reinterpret_cast<PluginMainFn>(::dlsym(library, QUORRIL_PLUGIN_ENTRY));
     if (!entry) return false;
     g_class.reset();
-    g_functions.clear();
     entry(resolver);
     if (!g_class) return false;
     installMaker();
     return true;
-}
-
-int BoundPluginMethods() {
-    if (!g_class) return 0;
-    int n = 0;
-    for (PluginRoutine r : g_class->methods) n += r != nullptr;
-    return n;
-}
-
-std::optional<QString> CallPluginFunction(const QString& declaration) {
-    auto it = g_functions.find(declaration.toStdString());
-    if (it == g_functions.end()) return std::nullopt;
-    return takeString(reinterpret_cast<PluginString* (*)()>(it->second)());
 }
 
 void SetPluginResolverHook(PluginResolverHook hook) { g_hook = std::move(hook); }

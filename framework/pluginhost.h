@@ -9,7 +9,6 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 namespace fw {
 
@@ -17,13 +16,6 @@ namespace fw {
 bool LoadPlugins();
 // Loads the plug-in at path and runs its entry (again, when it is loaded already).
 bool LoadPlugin(const QString& path);
-
-// How many of the Bonjour control's fourteen methods the registered class binds (0 when none).
-int BoundPluginMethods();
-
-// Calls the plug-in's global method with that declaration ("AboutBonjour() as string");
-// nothing when no plug-in registered it.
-std::optional<QString> CallPluginFunction(const QString& declaration);
 
 // Tests see every routine the plug-in asks the resolver for and decide what it gets: the
 // host's routine (passed in), another one, or null to hide it. Null hook: the host's routines.

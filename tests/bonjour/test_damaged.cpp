@@ -5,6 +5,8 @@
 #include "framework/bonjour.h"
 #include "framework/pluginhost.h"
 
+#include "registrations.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -47,6 +49,7 @@ QByteArray patched(const QByteArray& whole, std::size_t offset, unsigned char va
 TEST(DamagedPlugin, AnythingButAWholeLibraryOfThisBuildIsNoDnsSdAndAWholeOneStillLoads) {
     const QByteArray whole = pluginBytes();
     ASSERT_GT(whole.size(), 70 * 1024) << "the plug-in is larger than the largest cut below";
+    registrations::Watch();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("libBonjour.so"));
@@ -95,9 +98,10 @@ TEST(DamagedPlugin, AnythingButAWholeLibraryOfThisBuildIsNoDnsSdAndAWholeOneStil
             ASSERT_EQ(c.name, QStringLiteral("an unreadable file")) << "the case could not be made";
             continue;
         }
-        EXPECT_FALSE(fw::LoadPlugin(path));
-        EXPECT_EQ(fw::BoundPluginMethods(), 0);
-        EXPECT_FALSE(fw::CallPluginFunction(QStringLiteral("AboutBonjour() as string")).has_value());
+        // Nothing of the file ran: it registered nothing.
+        EXPECT_FALSE(registrations::Load(path));
+        EXPECT_FALSE(registrations::Last().control);
+        EXPECT_TRUE(registrations::Last().functions.empty());
         fw::Bonjour b;
         EXPECT_FALSE(b.is_available());
         EXPECT_EQ(b.Browsing_Count(), 0);
@@ -110,14 +114,14 @@ TEST(DamagedPlugin, AnythingButAWholeLibraryOfThisBuildIsNoDnsSdAndAWholeOneStil
     const QString versioned = dir.filePath(QStringLiteral("libBonjour.so.1.0.6"));
     ASSERT_TRUE(writeFile(versioned, whole));
     ASSERT_TRUE(QFile::link(versioned, path));
-    EXPECT_TRUE(fw::LoadPlugin(path));
-    EXPECT_EQ(fw::BoundPluginMethods(), 14);
-    EXPECT_TRUE(fw::CallPluginFunction(QStringLiteral("AboutBonjour() as string")).has_value());
+    EXPECT_TRUE(registrations::Load(path));
+    EXPECT_EQ(registrations::Last().classMethods, registrations::kBonjourMethods);
+    EXPECT_EQ(registrations::Last().functions, std::vector<std::string>{"AboutBonjour() as string"});
     // The file that was checked is the one loaded.
     EXPECT_TRUE(mapped(versioned));
     // Another whole file is loaded for what it is, not taken for the library already loaded.
-    EXPECT_TRUE(fw::LoadPlugin(QStringLiteral(QUORRIL_PLUGIN_PATH)));
-    EXPECT_EQ(fw::BoundPluginMethods(), 14);
+    EXPECT_TRUE(registrations::Load(QStringLiteral(QUORRIL_PLUGIN_PATH)));
+    EXPECT_EQ(registrations::Last().classMethods, registrations::kBonjourMethods);
     EXPECT_TRUE(mapped(QStringLiteral(QUORRIL_PLUGIN_PATH)));
 }
 

@@ -10,6 +10,7 @@
 
 #include "no_entry.h"
 #include "qstring_print.h"
+#include "registrations.h"
 
 #include <gtest/gtest.h>
 
@@ -84,8 +85,8 @@ protected:
     void SetUp() override {
         // Never the machine's own bus: these tests run beside a daemon of their own only.
         if (!std::getenv("QUORRIL_AVAHI_CTL")) GTEST_SKIP() << "run through tests/support/with-avahi.sh";
-        fw::SetPluginResolverHook(nullptr);
-        ASSERT_TRUE(fw::LoadPlugin(QStringLiteral(QUORRIL_PLUGIN_PATH)));
+        registrations::Watch();
+        ASSERT_TRUE(registrations::Load(QStringLiteral(QUORRIL_PLUGIN_PATH)));
         // What an earlier test published takes a moment to go: each test starts on an empty network.
         fw::Bonjour look;
         look.Browsing_Start(kType);
@@ -104,9 +105,9 @@ protected:
 };
 
 TEST_F(Plugin, BindsEveryMethodAndAnswersAboutBonjour) {
-    EXPECT_EQ(fw::BoundPluginMethods(), 14);
-    EXPECT_EQ(fw::CallPluginFunction(QStringLiteral("AboutBonjour() as string")), QString::fromStdString(bonjour::AboutText()));
-    EXPECT_EQ(fw::CallPluginFunction(QStringLiteral("AboutBonjour() as String")), std::nullopt);
+    EXPECT_TRUE(registrations::Last().control);
+    EXPECT_EQ(registrations::Last().classMethods, registrations::kBonjourMethods);
+    EXPECT_EQ(registrations::Last().functions, std::vector<std::string>{"AboutBonjour() as string"});
     fw::Bonjour b;
     EXPECT_TRUE(b.is_available());
 }
@@ -409,7 +410,6 @@ TEST_F(Plugin, MissingHostRoutinesCrashNothing) {
     // Nothing at all: no class is registered, and controls stay empty.
     fw::SetPluginResolverHook(hiding({"*"}));
     EXPECT_FALSE(fw::LoadPlugin(QStringLiteral(QUORRIL_PLUGIN_PATH)));
-    EXPECT_EQ(fw::BoundPluginMethods(), 0);
     {
         fw::Bonjour b;
         EXPECT_FALSE(b.is_available());
