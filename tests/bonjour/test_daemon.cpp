@@ -8,6 +8,7 @@
 #include "framework/listbox.h"
 #include "framework/pluginhost.h"
 #include "windows/newgame.h"
+#include "announced.h"
 #include "qstring_print.h"
 #include "../net/netfixture.h"
 
@@ -66,18 +67,6 @@ private:
     bool restarted_ = false;
 };
 
-// avahi-publish announcing one game for as long as it lives.
-struct Announce {
-    QProcess p;
-    explicit Announce(const QString& name) {
-        p.start(QStringLiteral("avahi-publish"), {QStringLiteral("-s"), name, QStringLiteral("_servquorril._tcp"), QStringLiteral("4321")});
-        p.waitForStarted();
-    }
-    ~Announce() {
-        p.terminate();
-        p.waitForFinished();
-    }
-};
 
 // A timer beats on the GUI thread; another thread watches the beats and keeps the longest time the
 // loop went without one. A loop stuck for longer than kStuck resumes the daemon, so that a test
@@ -200,7 +189,7 @@ TEST_F(DaemonTrouble, TheDialogListingManyGamesEmptiesWhenTheDaemonStopsAndFills
 // the daemon runs again the list catches up.
 TEST_F(DaemonTrouble, AStalledDaemonLeavesTheListStaleAndTheWindowAnswering) {
     std::vector<std::unique_ptr<Announce>> games;
-    for (int k = 1; k <= 5; ++k) games.push_back(std::make_unique<Announce>(QStringLiteral("Partie %1").arg(k)));
+    for (int k = 1; k <= 5; ++k) games.push_back(std::make_unique<Announce>(Announce::Game(QStringLiteral("Partie %1").arg(k))));
     auto rowsOf = [](wnd::newgame& d) {
         QStringList r;
         for (int i = 0; i < d.ListBox1->ListCount(); ++i) r << d.ListBox1->Cell(i, 0);
@@ -221,7 +210,7 @@ TEST_F(DaemonTrouble, AStalledDaemonLeavesTheListStaleAndTheWindowAnswering) {
     EXPECT_TRUE(newgame().Object1->is_available());
     EXPECT_EQ(newgame().Object1->Browsing_Count(), 5);
     // A game comes and another goes while the daemon does not answer.
-    Announce late(QStringLiteral("Partie 6"));
+    Announce late(Announce::Game(QStringLiteral("Partie 6")));
     games.front().reset();
     // The dialog closed and opened again: the old search goes, a new one is asked for.
     fw::CloseInstance<wnd::newgame>();
@@ -250,7 +239,7 @@ TEST_F(DaemonTrouble, AStalledDaemonLeavesTheListStaleAndTheWindowAnswering) {
 // stalled with services listed and a publication out: the quit does not wait on the daemon.
 TEST_F(DaemonTrouble, TheControlsGoAtQuitWhileTheDaemonIsStalled) {
     std::vector<std::unique_ptr<Announce>> games;
-    for (int k = 1; k <= 5; ++k) games.push_back(std::make_unique<Announce>(QStringLiteral("Partie %1").arg(k)));
+    for (int k = 1; k <= 5; ++k) games.push_back(std::make_unique<Announce>(Announce::Game(QStringLiteral("Partie %1").arg(k))));
     wnd::newgame& d = newgame();
     ASSERT_TRUE(QTest::qWaitFor([&] { return d.ListBox1->ListCount() == 5 && d.Object1->Browsing_Name(4) != fw::Bonjour::Null(); }, kWait));
     auto host = std::make_unique<fw::Bonjour>();

@@ -11,6 +11,7 @@
 #include "windows/butonsokcancel.h"
 #include "windows/game.h"
 #include "windows/newgame.h"
+#include "announced.h"
 #include "qstring_print.h"
 #include "../net/netfixture.h"
 
@@ -26,39 +27,13 @@ namespace {
 constexpr int kWait = 10000;
 const QString kWaiting = QStringLiteral("En attente d'informations...");
 
-// avahi-publish announcing one service for as long as it lives.
-struct Announce {
-    QProcess p;
-    explicit Announce(const QStringList& args) {
-        p.start(QStringLiteral("avahi-publish"), QStringList{QStringLiteral("-s")} + args);
-        p.waitForStarted();
-    }
-    ~Announce() {
-        p.terminate();
-        p.waitForFinished();
-    }
-};
-
-class DialogOverAvahi : public NetApp {
+class DialogOverAvahi : public NetApp, public GameList {
 protected:
     void SetUp() override {
         if (!qEnvironmentVariableIsSet("QUORRIL_AVAHI_CTL")) GTEST_SKIP() << "run through tests/support/with-avahi.sh";
         ASSERT_TRUE(fw::LoadPlugin(QStringLiteral(QUORRIL_PLUGIN_PATH)));
         NetApp::SetUp();
     }
-
-    static wnd::newgame& dialog() { return newgame(); }
-    static fw::ListBox& list() { return *dialog().ListBox1; }
-    static QStringList rows() {
-        QStringList r;
-        for (int i = 0; i < list().ListCount(); ++i) r << list().Cell(i, 0);
-        return r;
-    }
-    static void clickRow(int row) {
-        const QRect r = list().visualItemRect(list().topLevelItem(row));
-        QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, r.center());
-    }
-    static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
 };
 
 TEST_F(DialogOverAvahi, ListsAnAnnouncedGameByItsNameAndDropsItsRowWhenItGoes) {
@@ -66,7 +41,7 @@ TEST_F(DialogOverAvahi, ListsAnAnnouncedGameByItsNameAndDropsItsRowWhenItGoes) {
     click(dialog().GameStyle[1]);  // « Réseau », « Client » chosen: the list shows
 
     {
-        Announce zoe({QStringLiteral("Partie de Zoé"), QStringLiteral("_servquorril._tcp"), QStringLiteral("4321")});
+        Announce zoe(Announce::Game(QStringLiteral("Partie de Zoé")));
         ASSERT_TRUE(QTest::qWaitFor([] { return rows() == QStringList{QStringLiteral("Partie de Zoé")}; }, kWait)) << rows().join('|').toStdString();
         // A game whose host has no address is listed, and stays waiting for its details.
         Announce ghost({QStringLiteral("-H"), QStringLiteral("absent.local"), QStringLiteral("Fantome"), QStringLiteral("_servquorril._tcp"),
@@ -127,7 +102,7 @@ TEST_F(DialogOverAvahi, WithoutTheDaemonBonjourReadsUnavailableAndTheListFillsOn
     EXPECT_EQ(list().ListCount(), 0);
     // The daemon comes back while the dialog is open: the search it started goes on from there.
     ASSERT_EQ(QProcess::execute(qEnvironmentVariable("QUORRIL_AVAHI_CTL"), {QStringLiteral("start")}), 0);
-    Announce late({QStringLiteral("Partie tardive"), QStringLiteral("_servquorril._tcp"), QStringLiteral("4321")});
+    Announce late(Announce::Game(QStringLiteral("Partie tardive")));
     EXPECT_TRUE(QTest::qWaitFor([] { return rows() == QStringList{QStringLiteral("Partie tardive")}; }, kWait)) << rows().join('|').toStdString();
     // The next dialog finds Bonjour available again.
     fw::CloseInstance<wnd::newgame>();

@@ -10,6 +10,7 @@
 #include "windows/butonsokcancel.h"
 #include "windows/game.h"
 #include "windows/newgame.h"
+#include "announced.h"
 #include "qstring_print.h"
 #include "../net/netfixture.h"
 
@@ -34,20 +35,9 @@ const QString kType = QStringLiteral("_servquorril._tcp");
 
 QString peerAddress() { return qEnvironmentVariable("QUORRIL_PEER_ADDRESS"); }
 
-// avahi-publish announcing one game on the other machine, for as long as it lives.
-struct PeerGame {
-    QProcess p;
-    explicit PeerGame(const QString& name) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), qEnvironmentVariable("QUORRIL_PEER_BUS"));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral("avahi-publish"), {QStringLiteral("-s"), name, kType, QStringLiteral("4321")});
-        p.waitForStarted();
-    }
-    ~PeerGame() {
-        p.terminate();
-        p.waitForFinished();
-    }
+// A game announced on the other machine, for as long as it lives.
+struct PeerGame : Announce {
+    explicit PeerGame(const QString& name) : Announce(Game(name), qEnvironmentVariable("QUORRIL_PEER_BUS")) {}
 };
 
 // What this machine's own daemon has heard of the game type: each name with the protocols it was
@@ -108,7 +98,7 @@ public:
     }
 };
 
-class DialogOnALan : public NetApp {
+class DialogOnALan : public NetApp, public GameList {
 protected:
     void SetUp() override {
         if (!qEnvironmentVariableIsSet("QUORRIL_PEER_BUS")) GTEST_SKIP() << "run through tests/support/with-avahi-pair.sh";
@@ -120,23 +110,11 @@ protected:
         fw::TCPSocket::SetListenAddress(QString());
     }
 
-    static wnd::newgame& dialog() { return newgame(); }
-    static fw::ListBox& list() { return *dialog().ListBox1; }
-    static QStringList rows() {
-        QStringList r;
-        for (int i = 0; i < list().ListCount(); ++i) r << list().Cell(i, 0);
-        return r;
-    }
     static QStringList sortedRows() {
         QStringList r = rows();
         r.sort();
         return r;
     }
-    static void clickRow(int row) {
-        const QRect r = list().visualItemRect(list().topLevelItem(row));
-        QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, r.center());
-    }
-    static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
 };
 
 TEST_F(DialogOnALan, EachGameOnTheNetworkIsOneRowAtThePeersIpv4AddressUntilItGoes) {
