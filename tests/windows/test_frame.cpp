@@ -81,7 +81,9 @@ TEST_F(FrameTest, TheDesktopSeesOneWindowThatHoldsEveryOther) {
         EXPECT_TRUE(w->Visible());
         EXPECT_TRUE(area.contains(content(*w))) << content(*w).x() << "," << content(*w).y();
     }
-    EXPECT_EQ(&drawer.Host(), &drawer);
+    // The drawer too is a member of the area, in a frame that is its content alone.
+    EXPECT_TRUE(frame().Area().subWindowList().contains(qobject_cast<QMdiSubWindow*>(&drawer.Host())));
+    EXPECT_EQ(drawer.FrameGeometry(), content(drawer));
     // Windows the area places itself come up whole, title bar and frame included.
     EXPECT_TRUE(area.contains(help().FrameGeometry()));
     EXPECT_TRUE(area.contains(about().FrameGeometry()));
@@ -142,24 +144,30 @@ TEST_F(FrameTest, TitleBarsCarryTheBoxesEachWindowAsksFor) {
 
 TEST_F(FrameTest, TheDrawerIsAPanelGluedToTheGameWindow) {
     wnd::Outil_Mac& drawer = openGame();
-    // No frame of its own: nothing for the user to close or minimise.
-    EXPECT_EQ(drawer.parentWidget(), viewport());
+    // A member of the area in a frame without title bar, border or boxes: nothing for the user
+    // to close or minimise.
+    auto* sub = qobject_cast<QMdiSubWindow*>(&drawer.Host());
+    ASSERT_TRUE(sub);
+    EXPECT_EQ(drawer.parentWidget(), sub);
+    EXPECT_EQ(sub->parentWidget(), viewport());
+    EXPECT_TRUE(sub->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_FALSE(drawer.isWindow());
     EXPECT_EQ(drawer.findChildren<QMdiSubWindow*>().size(), 0);
     ASSERT_TRUE(drawer.isVisible());
+    EXPECT_EQ(drawer.FrameGeometry(), content(drawer));
 
     // The game window stands at the area's left: no room there, so the right edge.
     EXPECT_EQ(drawer.CurrentEdge(), wnd::DrawerWindow::EdgeRight);
-    EXPECT_EQ(drawer.x(), game().FrameGeometry().right() + 1);
-    EXPECT_EQ(drawer.y(), game().Top() + drawer.LeadingOffset());
+    EXPECT_EQ(drawer.Left(), game().FrameGeometry().right() + 1);
+    EXPECT_EQ(drawer.Top(), game().Top() + drawer.LeadingOffset());
 
     // Room on the left: the preferred edge; the drawer follows every move.
     game().SetLeft(400);
     EXPECT_EQ(drawer.CurrentEdge(), wnd::DrawerWindow::EdgeLeft);
-    EXPECT_EQ(drawer.geometry().right() + 1, game().FrameGeometry().left());
+    EXPECT_EQ(drawer.FrameGeometry().right() + 1, game().FrameGeometry().left());
     game().SetTop(90);
-    EXPECT_EQ(drawer.y(), 90);
-    EXPECT_TRUE(viewport()->rect().contains(drawer.geometry()));
+    EXPECT_EQ(drawer.Top(), 90);
+    EXPECT_TRUE(viewport()->rect().contains(drawer.FrameGeometry()));
 
     // It minimises and comes back with the game window.
     game().Host().showMinimized();
@@ -167,16 +175,19 @@ TEST_F(FrameTest, TheDrawerIsAPanelGluedToTheGameWindow) {
     EXPECT_FALSE(drawer.IsClosed());
     game().Show();
     QTRY_VERIFY(drawer.isVisible());
-    EXPECT_EQ(drawer.geometry().right() + 1, game().FrameGeometry().left());
+    EXPECT_EQ(drawer.FrameGeometry().right() + 1, game().FrameGeometry().left());
 
     // Brought to the front with it, above a window that covered it.
     pref().Show();
-    pref().SetLeft(drawer.x());
-    pref().SetTop(drawer.y());
+    pref().SetLeft(drawer.Left());
+    pref().SetTop(drawer.Top());
     game().Show();
-    EXPECT_EQ(viewport()->childAt(drawer.geometry().center()), drawer.childAt(drawer.rect().center()));
+    EXPECT_EQ(viewport()->childAt(drawer.FrameGeometry().center()), drawer.childAt(drawer.rect().center()));
 
     // A close request from the desktop's side never reaches it; closing the game closes it.
+    EXPECT_FALSE(sub->close());
+    EXPECT_FALSE(drawer.IsClosed());
+    EXPECT_TRUE(drawer.isVisible());
     QPointer<wnd::Outil_Mac> gone = &drawer;
     game().Close();
     QTRY_VERIFY(!gone);
@@ -187,18 +198,18 @@ TEST_F(FrameTest, AWindowOpenedAfterTheGameStaysAboveItsDrawer) {
     game().Show();
     QTest::qWait(20);
     WinIP().Show();
-    WinIP().SetLeft(drawer.x());
-    WinIP().SetTop(drawer.y());
+    WinIP().SetLeft(drawer.Left());
+    WinIP().SetTop(drawer.Top());
     // The game window's loss of its active state is handled after the window came up.
     QTest::qWait(50);
-    QWidget* hit = viewport()->childAt(drawer.geometry().topLeft() + QPoint(20, 20));
+    QWidget* hit = viewport()->childAt(drawer.FrameGeometry().topLeft() + QPoint(20, 20));
     ASSERT_NE(hit, nullptr);
     EXPECT_TRUE(WinIP().Host().isAncestorOf(hit)) << hit->metaObject()->className();
 
     // Back in front, the game window takes its drawer with it.
     game().Show();
     QTest::qWait(50);
-    EXPECT_EQ(viewport()->childAt(drawer.geometry().center()), drawer.childAt(drawer.rect().center()));
+    EXPECT_EQ(viewport()->childAt(drawer.FrameGeometry().center()), drawer.childAt(drawer.rect().center()));
 }
 
 TEST_F(FrameTest, CtrlWIsFermerAloneInEveryWindow) {
