@@ -178,7 +178,7 @@ void NoteActivated(QMdiSubWindow* sub) {
     if (w->panel_) {
         // The area activated the panel by a way of its own (the next window in turn, the frame
         // coming back to the front): its owner takes it, once the area is done with it.
-        QMetaObject::invokeMethod(w, [w] { w->handActivationToOwner(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(w, [w] { w->handActivationToOwner(false); }, Qt::QueuedConnection);
         return;
     }
     markFront(w);
@@ -259,7 +259,8 @@ Window::Window(Kind kind) : QWidget(nullptr), panel_(kind == Kind::Panel) {
         QObject::disconnect(qApp, SIGNAL(focusChanged(QWidget*, QWidget*)), s, SLOT(_q_processFocusChanged(QWidget*, QWidget*)));
         // Working in it makes the owner the active window.
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-            if (now && isAncestorOf(now)) QMetaObject::invokeMethod(this, [this] { handActivationToOwner(); }, Qt::QueuedConnection);
+            // A control that asks for the keyboard while its panel is closed is not the user at work.
+            if (now && isAncestorOf(now) && Visible()) QMetaObject::invokeMethod(this, [this] { handActivationToOwner(true); }, Qt::QueuedConnection);
         });
         // A click beside its controls leaves the keyboard where it was.
         s->setFocusPolicy(Qt::NoFocus);
@@ -411,16 +412,17 @@ void Window::Show() {
 }
 
 // A panel's owner becomes the active window; the keyboard stays where the user put it in the
-// panel.
-void Window::handActivationToOwner() {
+// panel, or goes with the owner when the area activated the panel by itself.
+void Window::handActivationToOwner(bool keepTyping) {
     QMdiSubWindow* s = sub();
     Window* owner = MenuWindow();
     QMdiSubWindow* ownerSub = owner && owner != this ? owner->sub() : nullptr;
     QMdiArea* area = s ? s->mdiArea() : nullptr;
+    if (!s || !s->isVisible()) return;
     if (!ownerSub || !area || closed_ || owner->IsClosed() || area->activeSubWindow() == ownerSub) return;
     if (!ownerSub->isVisible() || ownerSub->isMinimized()) return;
     QPointer<QWidget> typing = QApplication::focusWidget();
-    if (!isAncestorOf(typing)) typing = nullptr;
+    if (!keepTyping || !isAncestorOf(typing)) typing = nullptr;
     area->setActiveSubWindow(ownerSub);
     if (typing) typing->setFocus(Qt::OtherFocusReason);
 }

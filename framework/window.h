@@ -146,7 +146,7 @@ private:
     void placeOnOpening();
     QPoint centredPlace(QSize size) const;
     QPoint defaultPlace(QSize size) const;
-    void handActivationToOwner();
+    void handActivationToOwner(bool keepTyping);
 
     // The window's frame in the area, or nullptr (none, or it is being destroyed).
     QMdiSubWindow* sub() const;

@@ -77,6 +77,9 @@ void DrawerWindow::Toggle() {
         HandleOpeningEvent();
         place();
         if (parentShown()) follow();
+        // A control of the drawer may have asked for the keyboard while it was closed: the drawer
+        // opens beside its parent, which keeps it.
+        if (fw::Window* p = parentWindow(); p && isAncestorOf(QApplication::focusWidget())) p->Host().setFocus(Qt::OtherFocusReason);
         state_ = StateOpen;
         HandleOpenedEvent();
     } else if (state_ == StateOpen) {

@@ -1,5 +1,6 @@
 #include "windows/outilcontain.h"
 
+#include "framework/backdrop.h"
 #include "framework/graphics.h"
 #include "framework/guard.h"
 #include "net/twin.h"
@@ -71,6 +72,8 @@ OutilContain::OutilContain(QWidget* parent) : QWidget(parent) {
     EditField2->setGeometry(26, 261, 272, 22);
     EditField2->setFont(systemFont(12));
     connect(EditField2, &QLineEdit::returnPressed, this, [this] { fw::Guard("EditField2.KeyDown", [this] { EditField2_Return(); }); });
+    // Its blinking caret repaints the entry alone, not the chat group behind it.
+    fw::PaintOver(*EditField2, *GroupBox1);
 
     StaticText7 = label(this, "StaticText7", 100, 90, 198, 29, QStringLiteral("Aucune"));
     StaticText7->setWordWrap(true);
