@@ -121,6 +121,11 @@ public:
         return s;
     }
 
+    // The area lists its sub-windows as its own children, past its viewport: so does the way up.
+    QAccessibleInterface* parent() const override {
+        if (QMdiArea* area = sub()->mdiArea()) return QAccessible::queryAccessibleInterface(area);
+        return QAccessibleWidget::parent();
+    }
     int childCount() const override { return sub()->widget() ? 1 : 0; }
     QAccessibleInterface* child(int index) const override {
         QWidget* content = sub()->widget();
@@ -178,7 +183,7 @@ void NoteActivated(QMdiSubWindow* sub) {
     if (w->panel_) {
         // The area activated the panel by a way of its own (the next window in turn, the frame
         // coming back to the front): its owner takes it, once the area is done with it.
-        QMetaObject::invokeMethod(w, [w] { w->handActivationToOwner(false); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(w, [w] { w->handActivationToOwner(); }, Qt::QueuedConnection);
         return;
     }
     markFront(w);
@@ -257,11 +262,9 @@ Window::Window(Kind kind) : QWidget(nullptr), panel_(kind == Kind::Panel) {
         // Keyboard focus inside a panel would otherwise make it the active sub-window: the
         // owner stays the active one while the user types in its panel.
         QObject::disconnect(qApp, SIGNAL(focusChanged(QWidget*, QWidget*)), s, SLOT(_q_processFocusChanged(QWidget*, QWidget*)));
-        // Working in it makes the owner the active window.
-        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-            // A control that asks for the keyboard while its panel is closed is not the user at work.
-            if (now && isAncestorOf(now) && Visible()) QMetaObject::invokeMethod(this, [this] { handActivationToOwner(true); }, Qt::QueuedConnection);
-        });
+        // Its sub-window activates itself when its content shows: the panel's content keeps
+        // that to itself.
+        installEventFilter(this);
         // A click beside its controls leaves the keyboard where it was.
         s->setFocusPolicy(Qt::NoFocus);
         // No frame of its own paints the panel's background.
@@ -411,20 +414,16 @@ void Window::Show() {
     markFront(this);
 }
 
-// A panel's owner becomes the active window; the keyboard stays where the user put it in the
-// panel, or goes with the owner when the area activated the panel by itself.
-void Window::handActivationToOwner(bool keepTyping) {
+// The area made a panel its active window by a way of its own: its owner takes that, with the
+// keyboard.
+void Window::handActivationToOwner() {
     QMdiSubWindow* s = sub();
     Window* owner = MenuWindow();
     QMdiSubWindow* ownerSub = owner && owner != this ? owner->sub() : nullptr;
     QMdiArea* area = s ? s->mdiArea() : nullptr;
-    if (!s || !s->isVisible()) return;
-    if (!ownerSub || !area || closed_ || owner->IsClosed() || area->activeSubWindow() == ownerSub) return;
+    if (!ownerSub || !area || closed_ || owner->IsClosed() || area->activeSubWindow() != s) return;
     if (!ownerSub->isVisible() || ownerSub->isMinimized()) return;
-    QPointer<QWidget> typing = QApplication::focusWidget();
-    if (!keepTyping || !isAncestorOf(typing)) typing = nullptr;
     area->setActiveSubWindow(ownerSub);
-    if (typing) typing->setFocus(Qt::OtherFocusReason);
 }
 
 void Window::SetVisible(bool v) {
@@ -545,6 +544,7 @@ void Window::closeEvent(QCloseEvent* e) {
 }
 
 bool Window::eventFilter(QObject* o, QEvent* e) {
+    if (o == this && panel_ && e->type() == QEvent::Show) return true;
     // The sub-window is compared as a plain object: it also sends events while it is being
     // destroyed, when it is no longer one.
     if (o == subObject_.data()) {

@@ -40,8 +40,8 @@ public:
     enum class Kind {
         Document,  // a sub-window of the frame's area, with its title bar and boxes
         // A sub-window without title bar, frame or boxes, placed by its owner (MenuWindow()):
-        // never activated on its own (working in it leaves the owner the active window), never
-        // closed from the area's side.
+        // never the area's active window (the keyboard may be in it, the owner stays active),
+        // never closed from the area's side.
         Panel,
     };
 
@@ -146,7 +146,7 @@ private:
     void placeOnOpening();
     QPoint centredPlace(QSize size) const;
     QPoint defaultPlace(QSize size) const;
-    void handActivationToOwner(bool keepTyping);
+    void handActivationToOwner();
 
     // The window's frame in the area, or nullptr (none, or it is being destroyed).
     QMdiSubWindow* sub() const;

@@ -79,7 +79,10 @@ void DrawerWindow::Toggle() {
         if (parentShown()) follow();
         // A control of the drawer may have asked for the keyboard while it was closed: the drawer
         // opens beside its parent, which keeps it.
-        if (fw::Window* p = parentWindow(); p && isAncestorOf(QApplication::focusWidget())) p->Host().setFocus(Qt::OtherFocusReason);
+        // (The frame's own focus child counts too: it takes the keyboard when the frame comes to
+        // the front.)
+        if (fw::Window* p = parentWindow(); p && (isAncestorOf(QApplication::focusWidget()) || isAncestorOf(window()->focusWidget())))
+            p->Host().setFocus(Qt::OtherFocusReason);
         state_ = StateOpen;
         HandleOpenedEvent();
     } else if (state_ == StateOpen) {
