@@ -252,7 +252,9 @@ TEST_F(FrameTest, AssistiveToolsSeeTheDrawersControlsAndTheGameWindowShowing) {
         QAccessibleInterface* up = i;
         for (int steps = 0; up && up->object() != &frame() && steps < 40; ++steps) {
             QAccessibleInterface* parent = up->parent();
-            if (parent) EXPECT_GE(parent->indexOfChild(up), 0);
+            if (parent) {
+                EXPECT_GE(parent->indexOfChild(up), 0);
+            }
             up = parent;
         }
         EXPECT_TRUE(up && up->object() == &frame());
