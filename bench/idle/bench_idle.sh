@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What a game waiting for its player costs: Quorril runs on a private virtual X desktop (Xvfb with
-# openbox), a game against the computer opens and waits for the first move, with the chat entry's
-# caret blinking; the program's CPU time is then taken over the next 30 seconds.
+# openbox), a game against the computer opens, its drawer beside it, and waits for the first move;
+# the program's CPU time is then taken over the next 60 seconds.
 #   bench_idle [quorril binary]
 set -euo pipefail
 export QUORRIL_BIN=${1:-@QUORRIL_BINARY@}
@@ -26,13 +26,14 @@ exec "$desktop" bash -c '
   sleep 4   # splash, handshake with the computer player, drawer opening
   kill -0 $game 2>/dev/null || { echo "bench_idle: the program ended"; cat "$work/log"; exit 1; }
 
-  # Nanoseconds on a CPU, summed over every thread of the program (clock ticks are too coarse for
-  # a tenth of a percent).
-  cpu_ns() { cat /proc/$game/task/*/schedstat 2>/dev/null | awk "{ s += \$1 } END { printf \"%d\", s }"; }
-  seconds=30
-  before=$(cpu_ns)
+  # The count of the whole process, which keeps the time of threads that ended meanwhile; a long
+  # span makes its clock ticks fine enough for a tenth of a percent.
+  cpu_ticks() { sed "s/^.*) //" "/proc/$game/stat" | awk "{print \$12 + \$13}"; }
+  hz=$(getconf CLK_TCK)
+  seconds=60
+  before=$(cpu_ticks)
   sleep $seconds
-  after=$(cpu_ns)
+  after=$(cpu_ticks)
   kill -0 $game 2>/dev/null || { echo "bench_idle: the program ended"; exit 1; }
-  awk -v t=$((after - before)) -v s=$seconds "BEGIN { printf \"game waiting for its player: %.0f ms of CPU in %d s = %.2f %% of a core\n\", t / 1e6, s, t / 1e7 / s }"
+  awk -v t=$((after - before)) -v hz="$hz" -v s=$seconds "BEGIN { printf \"game waiting for its player: %.0f ms of CPU in %d s = %.2f %% of a core\n\", t * 1000 / hz, s, t * 100 / hz / s }"
 '
