@@ -82,7 +82,7 @@ void DrawerWindow::Toggle() {
         // (The frame's own focus child counts too: it takes the keyboard when the frame comes to
         // the front.)
         if (fw::Window* p = parentWindow(); p && (isAncestorOf(QApplication::focusWidget()) || isAncestorOf(window()->focusWidget())))
-            p->Host().setFocus(Qt::OtherFocusReason);
+            p->setFocus(Qt::OtherFocusReason);
         state_ = StateOpen;
         HandleOpenedEvent();
     } else if (state_ == StateOpen) {
