@@ -2,6 +2,7 @@
 
 #include "framework/guard.h"
 #include "framework/menu.h"
+#include "framework/msgbox.h"
 #include "framework/window.h"
 
 #include <QApplication>
@@ -31,12 +32,40 @@ void onSignal(int) {
 
 }  // namespace
 
-Frame::Frame() : area_(new QMdiArea(this)) {
+namespace {
+
+// The frame's client area, which tells when it is scrolling its windows.
+class ScrollingArea : public QMdiArea {
+public:
+    using QMdiArea::QMdiArea;
+    bool scrolling = false;
+
+protected:
+    void scrollContentsBy(int dx, int dy) override {
+        scrolling = true;
+        QMdiArea::scrollContentsBy(dx, dy);
+        scrolling = false;
+    }
+    bool viewportEvent(QEvent* e) override {
+        const bool handled = QMdiArea::viewportEvent(e);
+        if (e->type() == QEvent::Resize) detail::AreaResized();
+        return handled;
+    }
+};
+
+}  // namespace
+
+Frame::Frame() : area_(new ScrollingArea(this)) {
     setWindowTitle(QStringLiteral("Quorril"));
     area_->setObjectName(QStringLiteral("FrameArea"));
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(area_);
     connect(area_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* sub) { detail::NoteActivated(sub); });
+    detail::InstallAccessibility();
 }
+
+bool Frame::Scrolling() const { return static_cast<const ScrollingArea*>(area_)->scrolling; }
 
 void Frame::Maximize() { showMaximized(); }
 
@@ -46,6 +75,8 @@ void Frame::EnsureShown() {
 
 void Frame::closeEvent(QCloseEvent* e) {
     e->ignore();
+    // A message box waiting for its answer holds the frame, as any modal dialog does.
+    if (MsgBoxWaiting()) return;
     if (Application* app = Application::Current()) app->Quit();
 }
 

@@ -25,8 +25,10 @@ public:
     // Shows the frame, maximised, unless it is on screen already (a program window needs it).
     void EnsureShown();
     // The client area; program windows are its sub-windows, and their Top/Left are taken in the
-    // coordinates of its viewport.
+    // coordinates of its viewport. It scrolls when the frame is smaller than what it holds.
     QMdiArea& Area() const { return *area_; }
+    // True while the area scrolls its windows, all together, panels with their owners.
+    bool Scrolling() const;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -5,15 +5,21 @@
 #include "framework/container.h"
 #include "framework/guard.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QProxyStyle>
+#include <QStyleFactory>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace fw {
@@ -41,6 +47,44 @@ Frame* frame() {
     return app ? &app->FrameWindow() : nullptr;
 }
 
+// The frame of a window in the area. A panel's has no title bar, border or boxes, and coming on
+// screen does not make it the active sub-window, as it does for the others.
+class SubWindow : public QMdiSubWindow {
+public:
+    explicit SubWindow(bool panel) : QMdiSubWindow(nullptr, panel ? Qt::SubWindow | Qt::FramelessWindowHint : Qt::SubWindow), panel_(panel) {}
+    bool IsPanel() const { return panel_; }
+
+protected:
+    void showEvent(QShowEvent* e) override {
+        if (panel_) {
+            QWidget::showEvent(e);
+            return;
+        }
+        QMdiSubWindow::showEvent(e);
+    }
+
+private:
+    const bool panel_;
+};
+
+// Sub-window borders one pixel thinner than the style's: a window whose content stands at
+// left 3 (the game window) keeps its whole frame inside the area, so the area has nothing to
+// scroll to at its edge.
+class FrameStyle : public QProxyStyle {
+public:
+    FrameStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+    int pixelMetric(PixelMetric m, const QStyleOption* o, const QWidget* w) const override {
+        const int v = QProxyStyle::pixelMetric(m, o, w);
+        return m == PM_MdiSubWindowFrameWidth ? std::min(v, 3) : v;
+    }
+};
+
+QStyle* frameStyle() {
+    // Kept for the whole run: sub-windows may go after the frame, at the very end.
+    static QStyle* style = new FrameStyle;
+    return style;
+}
+
 // The sub-window's own menu binds Ctrl+W, Ctrl+F4 and others, which would shadow the program's
 // menu items (Ctrl+W is « Fermer »): its entries stay, without their keys.
 void dropSystemMenuKeys(QMdiSubWindow* sub) {
@@ -48,17 +92,133 @@ void dropSystemMenuKeys(QMdiSubWindow* sub) {
         for (QAction* a : menu->actions()) a->setShortcuts({});
 }
 
+// What assistive tools see of a program window's frame. Qt's own counts a sub-window as off
+// screen as soon as a pixel of it passes the area's edge (the game window's border did), and
+// then it is not "showing"; here it is off screen only when none of it can be seen.
+class SubWindowAccessible : public QAccessibleWidget {
+public:
+    explicit SubWindowAccessible(QMdiSubWindow* s) : QAccessibleWidget(s, QAccessible::Window) {}
+
+    QMdiSubWindow* sub() const { return static_cast<QMdiSubWindow*>(widget()); }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) return sub()->windowTitle().remove(QStringLiteral("[*]"));
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        const QMdiSubWindow* w = sub();
+        const auto* mine = dynamic_cast<const SubWindow*>(w);
+        const bool panel = mine && mine->IsPanel();
+        s.focusable = !panel;
+        s.movable = !panel && !w->isMaximized();
+        if (w->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == w) s.focused = true;
+        if (!w->isVisible()) s.invisible = true;
+        if (const QWidget* area = w->parentWidget(); area && !area->rect().intersects(w->geometry())) s.offscreen = true;
+        if (!w->isEnabled()) s.disabled = true;
+        if (w->isMinimized()) s.collapsed = true;
+        return s;
+    }
+
+    // The area lists its sub-windows as its own children, past its viewport: so does the way up.
+    QAccessibleInterface* parent() const override {
+        if (QMdiArea* area = sub()->mdiArea()) return QAccessible::queryAccessibleInterface(area);
+        return QAccessibleWidget::parent();
+    }
+    int childCount() const override { return sub()->widget() ? 1 : 0; }
+    QAccessibleInterface* child(int index) const override {
+        QWidget* content = sub()->widget();
+        return index == 0 && content ? QAccessible::queryAccessibleInterface(content) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* c) const override {
+        return c && c->object() && c->object() == sub()->widget() ? 0 : -1;
+    }
+};
+
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* o) {
+    if (className != QLatin1String("QMdiSubWindow")) return nullptr;
+    if (auto* s = dynamic_cast<SubWindow*>(o)) return new SubWindowAccessible(s);
+    return nullptr;
+}
+
+QPointer<Window>& modalWindow() {
+    static QPointer<Window> w;
+    return w;
+}
+
+Window* windowOf(const QObject* sub) {
+    if (!sub) return nullptr;
+    for (Window* w : registry())
+        if (!w->IsClosed() && static_cast<const QObject*>(&w->Host()) == sub) return w;
+    return nullptr;
+}
+
 }  // namespace
 
 namespace detail {
-void NoteActivated(QMdiSubWindow* sub) {
-    if (!sub) return;
-    for (Window* w : registry())
-        if (!w->IsClosed() && &w->Host() == sub) {
-            markFront(w);
-            return;
-        }
+
+void InstallAccessibility() {
+    static const bool once = [] {
+        QAccessible::installFactory(&accessibleFactory);
+        return true;
+    }();
+    (void)once;
 }
+
+Window* SetModal(Window* w) {
+    Window* before = modalWindow();
+    modalWindow() = w;
+    return before;
+}
+
+void NoteActivated(QMdiSubWindow* sub) {
+    Window* w = windowOf(sub);
+    if (!w) return;
+    if (Window* modal = modalWindow(); modal && modal != w && !modal->IsClosed()) {
+        // A window that came up meanwhile stays behind the waiting box, which keeps the keyboard.
+        QMetaObject::invokeMethod(modal, [modal] { modal->Show(); }, Qt::QueuedConnection);
+        return;
+    }
+    if (w->panel_) {
+        // The area activated the panel by a way of its own (the next window in turn, the frame
+        // coming back to the front): its owner takes it, once the area is done with it.
+        QMetaObject::invokeMethod(w, [w] { w->handActivationToOwner(); }, Qt::QueuedConnection);
+        return;
+    }
+    markFront(w);
+}
+
+void Restack() {
+    static bool busy = false;
+    if (busy) return;
+    busy = true;
+    for (Window* w : registry()) {
+        QMdiSubWindow* s = w->sub();
+        if (!w->above_ || w->IsClosed() || !s || !s->isVisible() || !s->parentWidget()) continue;
+        // A widget's children are listed from the bottom of the stack to its top.
+        const QObjectList& siblings = s->parentWidget()->children();
+        bool covered = false;
+        for (qsizetype k = siblings.indexOf(s) + 1; k < siblings.size() && !covered; ++k) {
+            auto* other = qobject_cast<QMdiSubWindow*>(siblings[k]);
+            const Window* ow = windowOf(other);
+            covered = other && other->isVisible() && !(ow && ow->above_);
+        }
+        if (covered) s->raise();
+    }
+    busy = false;
+}
+
+void AreaResized() {
+    for (Window* w : registry()) {
+        QMdiSubWindow* s = w->sub();
+        if (!s || w->IsClosed() || w->placement_ != Window::Placement::Centred || !w->placed_ || w->positioned_) continue;
+        if (!s->parentWidget() || s->geometry() != w->placedAt_) continue;
+        s->move(w->centredPlace(s->size()));
+        w->placedAt_ = s->geometry();
+    }
+}
+
 }  // namespace detail
 
 std::vector<Window*> AllWindows() { return registry(); }
@@ -68,8 +228,8 @@ void DestroyAllWindows() {
     for (Window* w : registry()) windows.emplace_back(w);
     for (auto& w : windows) {
         if (!w) continue;
-        if (w->sub_) {
-            delete w->sub_.data();  // takes its content with it
+        if (QMdiSubWindow* s = w->sub()) {
+            delete s;  // takes its content with it
         } else {
             delete w.data();
         }
@@ -85,24 +245,33 @@ Window* FrontProgramWindow() {
     return nullptr;
 }
 
-Window::Window(Kind kind) : QWidget(nullptr) {
+Window::Window(Kind kind) : QWidget(nullptr), panel_(kind == Kind::Panel) {
     registry().push_back(this);
     Frame* f = frame();
     if (!f) return;  // a bare top-level window, for code that runs without an application
     QMdiArea& area = f->Area();
-    if (kind == Kind::Panel) {
-        setParent(area.viewport());
-        // A panel has no frame of its own to paint its background.
+    auto* s = new SubWindow(panel_);
+    s->setWidget(this);
+    s->setAttribute(Qt::WA_DeleteOnClose, false);
+    area.addSubWindow(s);
+    subObject_ = s;
+    s->hide();
+    s->installEventFilter(this);
+    dropSystemMenuKeys(s);
+    if (panel_) {
+        // Keyboard focus inside a panel would otherwise make it the active sub-window: the
+        // owner stays the active one while the user types in its panel.
+        QObject::disconnect(qApp, SIGNAL(focusChanged(QWidget*, QWidget*)), s, SLOT(_q_processFocusChanged(QWidget*, QWidget*)));
+        // Its sub-window activates itself when its content shows: the panel's content keeps
+        // that to itself.
+        installEventFilter(this);
+        // A click beside its controls leaves the keyboard where it was.
+        s->setFocusPolicy(Qt::NoFocus);
+        // No frame of its own paints the panel's background.
         setAutoFillBackground(true);
-        hide();
-        return;
+    } else {
+        s->setStyle(frameStyle());
     }
-    sub_ = area.addSubWindow(this);
-    subObject_ = sub_.data();
-    sub_->setAttribute(Qt::WA_DeleteOnClose, false);
-    sub_->hide();
-    sub_->installEventFilter(this);
-    dropSystemMenuKeys(sub_);
 }
 
 Window::~Window() {
@@ -113,61 +282,148 @@ Window::~Window() {
     if (subObject_) subObject_->deleteLater();
 }
 
-QWidget& Window::Host() { return sub_ ? static_cast<QWidget&>(*sub_) : *this; }
-const QWidget& Window::Host() const { return sub_ ? static_cast<const QWidget&>(*sub_) : *this; }
+// Looked at through a plain object pointer: while the sub-window is being destroyed it is no
+// longer a QMdiSubWindow, and then the window has none.
+QMdiSubWindow* Window::sub() const { return qobject_cast<QMdiSubWindow*>(subObject_.data()); }
 
-QRect Window::FrameGeometry() const { return sub_ ? sub_->geometry() : frameGeometry(); }
-
-void Window::fitHost() {
-    if (!sub_) return;
-    if (QLayout* l = sub_->layout()) l->activate();
-    sub_->adjustSize();
+QWidget& Window::Host() {
+    QMdiSubWindow* s = sub();
+    return s ? static_cast<QWidget&>(*s) : *this;
+}
+const QWidget& Window::Host() const {
+    const QMdiSubWindow* s = sub();
+    return s ? static_cast<const QWidget&>(*s) : *this;
 }
 
-// The area places a window where it overlaps the others least, even when that leaves part of it
-// beyond the area's edge; the first time it comes up, it is brought back inside as far as it fits.
-void Window::keepInArea() {
-    if (!sub_ || placed_) return;
-    placed_ = true;
-    moveInsideArea();
+QRect Window::FrameGeometry() const {
+    const QMdiSubWindow* s = sub();
+    return s ? s->geometry() : frameGeometry();
+}
+
+void Window::fitHost() {
+    QMdiSubWindow* s = sub();
+    if (!s) return;
+    if (QLayout* l = s->layout()) l->activate();
+    s->adjustSize();
 }
 
 void Window::moveInsideArea() {
-    const QWidget* area = sub_->parentWidget();
+    QMdiSubWindow* s = sub();
+    const QWidget* area = s ? s->parentWidget() : nullptr;
     if (!area) return;
-    const QRect r = sub_->geometry();
+    const QRect r = s->geometry();
     const int x = std::max(0, std::min(r.x(), area->width() - r.width()));
     const int y = std::max(0, std::min(r.y(), area->height() - r.height()));
-    if (x != r.x() || y != r.y()) sub_->move(x, y);
+    if (x != r.x() || y != r.y()) s->move(x, y);
+}
+
+// Where the window covers least of what is on screen: candidates are the area's corners and the
+// places right beside each window's sides; the first with the least cover of the windows placed
+// by their own code and their panels wins, then the least cover of the others, then the highest
+// and leftmost.
+QPoint Window::defaultPlace(QSize size) const {
+    const QMdiSubWindow* mine = sub();
+    const QWidget* area = mine->parentWidget();
+    std::vector<QRect> anchored, others;
+    for (Window* w : registry()) {
+        const QMdiSubWindow* s = w->sub();
+        if (w == this || w->IsClosed() || !s) continue;
+        if (w->panel_) {
+            // A panel comes and goes with its owner: a closed drawer may open any moment.
+            const Window* owner = w->MenuWindow();
+            const bool ownerShown = owner && owner != w && owner->Visible() && !owner->Minimised();
+            if (s->isVisible() || ownerShown) anchored.push_back(s->geometry());
+        } else if (s->isVisible()) {
+            (w->positioned_ ? anchored : others).push_back(s->geometry());
+        }
+    }
+    const int maxX = std::max(0, area->width() - size.width());
+    const int maxY = std::max(0, area->height() - size.height());
+    std::vector<int> xs{0, maxX}, ys{0, maxY};
+    for (const auto* list : {&anchored, &others})
+        for (const QRect& r : *list) {
+            xs.insert(xs.end(), {r.right() + 1, r.left() - size.width()});
+            ys.insert(ys.end(), {r.bottom() + 1, r.top() - size.height()});
+        }
+    auto cover = [](const QRect& at, const std::vector<QRect>& rects) {
+        long long area = 0;
+        for (const QRect& r : rects) {
+            const QRect i = at.intersected(r);
+            if (!i.isEmpty()) area += static_cast<long long>(i.width()) * i.height();
+        }
+        return area;
+    };
+    std::tuple<long long, long long, int, int> best{-1, 0, 0, 0};
+    for (int y : ys) {
+        if (y < 0 || y > maxY) continue;
+        for (int x : xs) {
+            if (x < 0 || x > maxX) continue;
+            const QRect at(QPoint(x, y), size);
+            const std::tuple<long long, long long, int, int> score{cover(at, anchored), cover(at, others), y, x};
+            if (std::get<0>(best) < 0 || score < best) best = score;
+        }
+    }
+    return QPoint(std::get<3>(best), std::get<2>(best));
+}
+
+QPoint Window::centredPlace(QSize size) const {
+    const QWidget* area = sub()->parentWidget();
+    return QPoint(std::max(0, (area->width() - size.width()) / 2), std::max(0, (area->height() - size.height()) / 2));
+}
+
+// A window its own code has not placed comes up where its placement puts it, each time it comes
+// on screen, unless it was moved since it was last placed.
+void Window::placeOnOpening() {
+    QMdiSubWindow* s = sub();
+    if (!s || panel_ || positioned_ || !s->parentWidget()) return;
+    if (placed_ && s->geometry() != placedAt_) return;
+    const QSize size = s->size();
+    s->move(placement_ == Placement::Centred ? centredPlace(size) : defaultPlace(size));
+    placed_ = true;
+    placedAt_ = s->geometry();
 }
 
 // Puts the window on screen (the frame first), restored when it was minimised, without changing
 // which window is active.
 void Window::reveal() {
-    if (Frame* f = frame(); f && (sub_ || parentWidget())) f->EnsureShown();
+    QMdiSubWindow* s = sub();
+    if (Frame* f = frame(); f && s) f->EnsureShown();
+    const bool opening = s && s->isHidden();
     QWidget::show();
-    if (!sub_) return;
+    if (!s) return;
     fitHost();
-    if (sub_->isMinimized()) {
-        sub_->showNormal();
+    if (opening) placeOnOpening();
+    if (s->isMinimized()) {
+        s->showNormal();
     } else {
-        sub_->show();
+        s->show();
     }
-    keepInArea();
 }
 
 void Window::Show() {
     if (closed_) return;
     reveal();
-    if (sub_) {
-        if (QMdiArea* area = sub_->mdiArea()) area->setActiveSubWindow(sub_);
-        sub_->raise();
+    if (QMdiSubWindow* s = sub()) {
+        if (QMdiArea* area = s->mdiArea(); area && !panel_) area->setActiveSubWindow(s);
+        s->raise();
     } else {
         raise();
         if (isWindow()) activateWindow();
     }
     // The platform may activate later or not at all (offscreen); the menus follow Show at once.
     markFront(this);
+}
+
+// The area made a panel its active window by a way of its own: its owner takes that, with the
+// keyboard.
+void Window::handActivationToOwner() {
+    QMdiSubWindow* s = sub();
+    Window* owner = MenuWindow();
+    QMdiSubWindow* ownerSub = owner && owner != this ? owner->sub() : nullptr;
+    QMdiArea* area = s ? s->mdiArea() : nullptr;
+    if (!ownerSub || !area || closed_ || owner->IsClosed() || area->activeSubWindow() != s) return;
+    if (!ownerSub->isVisible() || ownerSub->isMinimized()) return;
+    area->setActiveSubWindow(ownerSub);
 }
 
 void Window::SetVisible(bool v) {
@@ -182,17 +438,25 @@ void Window::SetVisible(bool v) {
 
 bool Window::Visible() const { return Host().isVisible(); }
 
-bool Window::Minimised() const { return sub_ && sub_->isMinimized(); }
+bool Window::Minimised() const {
+    const QMdiSubWindow* s = sub();
+    return s && s->isMinimized();
+}
 
 void Window::SetWindowFlags(Qt::WindowFlags flags) {
-    if (sub_) {
-        const bool shown = sub_->isVisible();
+    QMdiSubWindow* s = sub();
+    if (s && panel_) return;  // a panel has no title bar to carry boxes
+    const bool dialog = (flags & Qt::WindowType_Mask) == Qt::Dialog;
+    above_ = dialog;
+    placement_ = dialog ? Placement::Centred : Placement::Default;
+    if (s) {
+        const bool shown = s->isVisible();
         Qt::WindowFlags hints = flags & ~Qt::WindowType_Mask;
         // A sub-window draws its close box only along with its system menu.
         if (hints & Qt::WindowCloseButtonHint) hints |= Qt::WindowSystemMenuHint;
-        sub_->setWindowFlags(Qt::SubWindow | hints);
-        dropSystemMenuKeys(sub_);
-        if (shown) sub_->show();
+        s->setWindowFlags(Qt::SubWindow | hints);
+        dropSystemMenuKeys(s);
+        if (shown) s->show();
     } else {
         setWindowFlags(flags);
     }
@@ -200,19 +464,34 @@ void Window::SetWindowFlags(Qt::WindowFlags flags) {
 
 // Top and Left are those of the content, as program code places windows by their content.
 QPoint Window::contentPos() const {
-    if (sub_) return sub_->pos() + mapTo(sub_, QPoint());
+    if (const QMdiSubWindow* s = sub()) return s->pos() + mapTo(s, QPoint());
     return parentWidget() ? pos() : geometry().topLeft();
 }
 
 void Window::moveContent(QPoint to) {
-    if (sub_) {
+    positioned_ = true;
+    if (QMdiSubWindow* s = sub()) {
         fitHost();
-        sub_->move(to - mapTo(sub_, QPoint()));
+        s->move(to - mapTo(s, QPoint()));
     } else if (parentWidget()) {
         move(to);
     } else {
         setGeometry(QRect(to, geometry().size()));
     }
+}
+
+void Window::SetContentGeometry(const QRect& content) {
+    positioned_ = true;
+    QMdiSubWindow* s = sub();
+    if (!s) {
+        setGeometry(content);
+        return;
+    }
+    // The frame keeps its borders around the new content.
+    fitHost();
+    const QPoint inset = mapTo(s, QPoint());
+    const QSize borders = s->size() - size();
+    s->setGeometry(QRect(content.topLeft() - inset, content.size() + borders));
 }
 
 int Window::Top() const { return contentPos().y(); }
@@ -221,7 +500,8 @@ void Window::SetTop(int top) { moveContent(QPoint(Left(), top)); }
 void Window::SetLeft(int left) { moveContent(QPoint(left, Top())); }
 
 void Window::SetHeight(int h) {
-    const bool inside = sub_ && sub_->parentWidget() && sub_->parentWidget()->rect().contains(sub_->geometry());
+    const QMdiSubWindow* s = sub();
+    const bool inside = s && s->parentWidget() && s->parentWidget()->rect().contains(s->geometry());
     setFixedHeight(h);
     fitHost();
     // A window that grows keeps its new part on screen, as a window in the area always was.
@@ -264,12 +544,24 @@ void Window::closeEvent(QCloseEvent* e) {
 }
 
 bool Window::eventFilter(QObject* o, QEvent* e) {
-    // The sub-window's close box asks the window, which may refuse. The type goes first: the
-    // sub-window also sends events while it is being destroyed, when it is no longer one.
-    if (e->type() == QEvent::Close && o == sub_) {
-        e->ignore();
-        Close();
-        return true;
+    if (o == this && panel_ && e->type() == QEvent::Show) return true;
+    // The sub-window is compared as a plain object: it also sends events while it is being
+    // destroyed, when it is no longer one.
+    if (o == subObject_.data()) {
+        switch (e->type()) {
+        case QEvent::Close:
+            // The sub-window's close box asks the window, which may refuse; a panel is closed by
+            // its owner only.
+            e->ignore();
+            if (!panel_) Close();
+            return true;
+        case QEvent::Show:
+        case QEvent::ZOrderChange:
+            detail::Restack();
+            break;
+        default:
+            break;
+        }
     }
     return QWidget::eventFilter(o, e);
 }
@@ -304,7 +596,7 @@ void Window::keyPressEvent(QKeyEvent* e) {
 }
 
 bool Window::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate && !closed_ && !sub_) markFront(this);
+    if (e->type() == QEvent::WindowActivate && !closed_ && !subObject_) markFront(this);
     return QWidget::event(e);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // Windows as program code sees them. The desktop sees one window, the frame; every program window
-// lives in the frame's client area as a sub-window (or, for panels glued to another window, as a
-// bare panel in that area). Program code subclasses fw::Window, builds its controls in its
-// constructor and handles the Event_ methods. A window is reached through fw::Instance<T>()
+// lives in the frame's client area as a sub-window (a panel glued to another window too, in a
+// sub-window without title bar or frame). Program code subclasses fw::Window, builds its controls
+// in its constructor and handles the Event_ methods. A window is reached through fw::Instance<T>()
 // (wrapped in an accessor named like the window), which creates the single instance on first use
 // and runs its Open event. Closing a window destroys it: the next accessor call makes a new one.
 #include <QPointer>
@@ -17,12 +17,42 @@ class QMdiSubWindow;
 
 namespace fw {
 
+class Window;
+
+namespace detail {
+// The frame's area reports its active sub-window here.
+void NoteActivated(QMdiSubWindow* sub);
+// Keeps the modal dialog frames above every other window of the area.
+void Restack();
+// Keeps the windows that open centred in the area centred while it changes size, until they
+// are moved.
+void AreaResized();
+// Lets assistive tools see the program windows' frames as they are on screen.
+void InstallAccessibility();
+// The window that keeps the active state while it waits for its answer (a message box), or
+// nullptr; answers the one it replaces.
+Window* SetModal(Window* w);
+}  // namespace detail
+
 class Window : public QWidget {
     Q_OBJECT
 public:
     enum class Kind {
         Document,  // a sub-window of the frame's area, with its title bar and boxes
-        Panel,     // a bare panel in the area, without title bar or boxes, placed by its owner
+        // A sub-window without title bar, frame or boxes, placed by its owner (MenuWindow()):
+        // never the area's active window (the keyboard may be in it, the owner stays active),
+        // never closed from the area's side.
+        Panel,
+    };
+
+    // Where a window comes up the first time it shows, unless its own code placed it before.
+    enum class Placement {
+        // The platform's default: where it covers nothing on screen when the area has room for
+        // that; else where it covers least of the windows placed by their own code and their
+        // panels, then least of the others.
+        Default,
+        // Centred in the area.
+        Centred,
     };
 
     explicit Window(Kind kind = Kind::Document);
@@ -49,9 +79,12 @@ public:
     // A window of fixed size takes the new height at once, its frame with it.
     void SetHeight(int h);
 
-    // The title bar's boxes and the kind of frame: Qt's window hints (the window type is ignored;
-    // no maximise hint means no maximise box).
+    // The title bar's boxes and the kind of frame: Qt's window hints (no maximise hint means no
+    // maximise box). The type Qt::Dialog makes a modal dialog frame: it stays above the other
+    // windows and opens centred in the area; other types make a document frame.
     void SetWindowFlags(Qt::WindowFlags flags);
+    // Set after SetWindowFlags, which sets the frame's own.
+    void SetPlacement(Placement p) { placement_ = p; }
 
     // What the area moves, shows and stacks for this window: its sub-window, or the window itself
     // for a panel (and when no frame exists, as in tests of bare windows).
@@ -59,6 +92,9 @@ public:
     const QWidget& Host() const;
     // The window's frame around its content inside the area (the sub-window's geometry).
     QRect FrameGeometry() const;
+    // Moves and sizes the content at once, its frame with it (within the content's own size
+    // limits); the position is the content's in the area, as for Top and Left.
+    void SetContentGeometry(const QRect& content);
 
     // Controls by name (QObject::objectName), anywhere below this window.
     template <class T>
@@ -99,22 +135,38 @@ protected:
 
 private:
     friend void DestroyAllWindows();
+    friend void detail::NoteActivated(QMdiSubWindow* sub);
+    friend void detail::Restack();
+    friend void detail::AreaResized();
     void fitHost();
     void reveal();
     QPoint contentPos() const;
     void moveContent(QPoint to);
     void moveInsideArea();
-    void keepInArea();
+    void placeOnOpening();
+    QPoint centredPlace(QSize size) const;
+    QPoint defaultPlace(QSize size) const;
+    void handActivationToOwner();
 
-    QPointer<QMdiSubWindow> sub_;
-    // The same, for the destructor: while the sub-window itself is being destroyed it is no
-    // longer a QMdiSubWindow, and only a plain QObject pointer may look at it.
+    // The window's frame in the area, or nullptr (none, or it is being destroyed).
+    QMdiSubWindow* sub() const;
+
+    // Held as a plain object: while the sub-window is being destroyed it is no longer a
+    // QMdiSubWindow, and only a plain QObject pointer may look at it.
     QPointer<QObject> subObject_;
     std::map<QString, MenuHandler> menuHandlers_;
     bool closed_ = false;
     bool closing_ = false;
     bool visibleAtOpen_ = true;
+    bool panel_ = false;
+    // A modal dialog frame stays above the other windows.
+    bool above_ = false;
+    Placement placement_ = Placement::Default;
+    // Its own code has given the window a position: no placement moves it.
+    bool positioned_ = false;
+    // Placed once; where, so that a window nobody moved since is placed again when it shows again.
     bool placed_ = false;
+    QRect placedAt_;
 };
 
 // Every live program window, in creation order.
@@ -132,8 +184,6 @@ QPointer<T>& Slot() {
     static QPointer<T> instance;
     return instance;
 }
-// The frame's area reports its active sub-window here.
-void NoteActivated(QMdiSubWindow* sub);
 }  // namespace detail
 
 // Whether T's single instance exists right now (a closed one does not).

@@ -43,6 +43,8 @@ showcolor::showcolor() {
     setWindowTitle(QStringLiteral("Couleur des pions"));
     SetWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinimizeButtonHint);
+    // A modal dialog frame, but where the platform puts a window by default: beside the game.
+    SetPlacement(Placement::Default);
     setFixedSize(343, 192);
     StaticText1 = label(this, "StaticText1", 20, 17, 156, 20, QStringLiteral("Votre opposant a pris les :"), Qt::AlignLeft);
     Canvas1 = canvas(this, "Canvas1", 59, 43);

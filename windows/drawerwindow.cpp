@@ -1,5 +1,6 @@
 #include "windows/drawerwindow.h"
 
+#include "framework/application.h"
 #include "framework/guard.h"
 
 #include <QApplication>
@@ -14,6 +15,11 @@ fw::Window::Kind panelOf(fw::Window* parent) {
     if (!parent) throw fw::NilObjectException("DrawerWindow parent");
     return fw::Window::Kind::Panel;
 }
+
+bool areaScrolling() {
+    fw::Application* app = fw::Application::Current();
+    return app && app->FrameWindow().Scrolling();
+}
 }  // namespace
 
 DrawerWindow::DrawerWindow(fw::Window* parent) : fw::Window(panelOf(parent)) {
@@ -24,13 +30,14 @@ DrawerWindow::DrawerWindow(fw::Window* parent) : fw::Window(panelOf(parent)) {
     // Working in the drawer brings the parent and the drawer to the front together.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now && state_ == StateOpen && isAncestorOf(now)) {
-            if (a_parent) a_parent->Host().raise();
+            if (fw::Window* p = parentWindow()) p->Host().raise();
             follow();
         }
     });
     SetVisibleAtOpen(false);
-    hide();
 }
+
+fw::Window* DrawerWindow::parentWindow() const { return qobject_cast<fw::Window*>(a_parent.data()); }
 
 std::int32_t DrawerWindow::CurrentEdge() {
     place();
@@ -52,11 +59,17 @@ void DrawerWindow::SetPreferredEdge(std::int32_t e) {
     place();
 }
 
-fw::Window* DrawerWindow::Parent() const { return a_parent.data(); }
+fw::Window* DrawerWindow::Parent() const { return parentWindow(); }
 
-fw::Window* DrawerWindow::MenuWindow() { return a_parent ? a_parent->MenuWindow() : this; }
+fw::Window* DrawerWindow::MenuWindow() {
+    fw::Window* p = parentWindow();
+    return p ? p->MenuWindow() : this;
+}
 
-bool DrawerWindow::parentShown() const { return a_parent && a_parent->Visible() && !a_parent->Minimised(); }
+bool DrawerWindow::parentShown() const {
+    const fw::Window* p = parentWindow();
+    return p && p->Visible() && !p->Minimised();
+}
 
 void DrawerWindow::Toggle() {
     if (state_ == StateClosed) {
@@ -64,6 +77,12 @@ void DrawerWindow::Toggle() {
         HandleOpeningEvent();
         place();
         if (parentShown()) follow();
+        // A control of the drawer may have asked for the keyboard while it was closed: the drawer
+        // opens beside its parent, which keeps it.
+        // (The frame's own focus child counts too: it takes the keyboard when the frame comes to
+        // the front.)
+        if (fw::Window* p = parentWindow(); p && (isAncestorOf(QApplication::focusWidget()) || isAncestorOf(window()->focusWidget())))
+            p->setFocus(Qt::OtherFocusReason);
         state_ = StateOpen;
         HandleOpenedEvent();
     } else if (state_ == StateOpen) {
@@ -72,7 +91,7 @@ void DrawerWindow::Toggle() {
             state_ = StateOpen;
             return;
         }
-        hide();
+        Host().hide();
         state_ = StateClosed;
         HandleClosedEvent();
     }
@@ -98,14 +117,14 @@ void DrawerWindow::track() {
     if (parentShown()) {
         follow();
     } else {
-        hide();
+        Host().hide();
     }
 }
 
 // Shows the open drawer just above its parent in the area's stacking order.
 void DrawerWindow::follow() {
     place();
-    show();
+    Host().show();
     stackAboveParent();
 }
 
@@ -113,30 +132,33 @@ void DrawerWindow::follow() {
 // (whatever the parent goes through meanwhile, such as losing its active state) stays above the
 // drawer too.
 void DrawerWindow::stackAboveParent() {
-    QWidget* host = a_parent ? &a_parent->Host() : nullptr;
-    QWidget* area = parentWidget();
+    fw::Window* p = parentWindow();
+    QWidget* host = p ? &p->Host() : nullptr;
+    QWidget& me = Host();
+    QWidget* area = me.parentWidget();
     if (!host || !area || host->parentWidget() != area) {
-        raise();
+        me.raise();
         return;
     }
     // A widget's children are listed from the bottom of the stack to its top.
     const QObjectList& siblings = area->children();
     for (qsizetype k = siblings.indexOf(host) + 1; k < siblings.size(); ++k) {
         auto* w = qobject_cast<QWidget*>(siblings[k]);
-        if (w && w != this && !w->isWindow()) {
-            stackUnder(w);
+        if (w && w != &me && !w->isWindow()) {
+            me.stackUnder(w);
             return;
         }
     }
-    raise();
+    me.raise();
 }
 
 void DrawerWindow::place() {
-    if (!a_parent) return;
+    const fw::Window* p = parentWindow();
+    if (!p) return;
     // The parent's frame and content, in the coordinates the drawer is placed in.
-    const QRect outer = a_parent->FrameGeometry();
-    const QRect content(a_parent->Left(), a_parent->Top(), a_parent->Width(), a_parent->Height());
-    const QWidget* area = parentWidget();
+    const QRect outer = p->FrameGeometry();
+    const QRect content(p->Left(), p->Top(), p->Width(), p->Height());
+    const QWidget* area = Host().parentWidget();
     const int areaW = area ? area->width() : 1 << 20;
     const int areaH = area ? area->height() : 1 << 20;
 
@@ -149,7 +171,6 @@ void DrawerWindow::place() {
     } else {
         size.setWidth(std::clamp(content.width() - leading_ - trailing_, minimumWidth(), maximumWidth()));
     }
-    resize(size);
 
     if (side) {
         const int leftX = outer.left() - size.width();
@@ -163,7 +184,7 @@ void DrawerWindow::place() {
         }
         // With no room on either side, the right edge keeps the drawer's own controls reachable.
         if (!roomLeft && !roomRight) edge_ = EdgeRight;
-        move(edge_ == EdgeLeft ? leftX : rightX, content.top() + leading_);
+        SetContentGeometry(QRect(QPoint(edge_ == EdgeLeft ? leftX : rightX, content.top() + leading_), size));
     } else {
         const int topY = outer.top() - size.height();
         const int bottomY = outer.bottom() + 1;
@@ -174,20 +195,22 @@ void DrawerWindow::place() {
         } else {
             edge_ = roomBottom || !roomTop ? EdgeBottom : EdgeTop;
         }
-        move(content.left() + leading_, edge_ == EdgeTop ? topY : bottomY);
+        SetContentGeometry(QRect(QPoint(content.left() + leading_, edge_ == EdgeTop ? topY : bottomY), size));
     }
 }
 
 bool DrawerWindow::eventFilter(QObject* o, QEvent* e) {
-    // Compared as a plain object: the parent's frame also sends events while it is destroyed.
-    if (o == parentHost_.data() && a_parent) {
+    // Compared as a plain object: the parent's frame also sends events while it is destroyed,
+    // and then the parent is no window any more.
+    if (o == parentHost_.data() && parentWindow()) {
         switch (e->type()) {
         case QEvent::Move:
         case QEvent::Resize:
-            place();
+            // When the area scrolls, the drawer moves by the same as the parent, by itself.
+            if (!areaScrolling()) place();
             break;
         case QEvent::ZOrderChange:
-            if (state_ == StateOpen && isVisible()) stackAboveParent();
+            if (state_ == StateOpen && Visible()) stackAboveParent();
             break;
         case QEvent::Show:
         case QEvent::Hide:

@@ -1,10 +1,10 @@
 #pragma once
-// A window shown as a drawer of a parent window. Linux has no drawers: the drawer is a bare
-// panel in the frame's area, without title bar or boxes, glued to one side of its parent's
-// frame. It takes the preferred edge when the area has room there and the opposite one
-// otherwise, moves, hides, minimises and comes to the front with the parent, opens without
-// taking the keyboard focus from it, and counts as the parent for the menus. Only its parent's
-// owner (or the program) closes it.
+// A window shown as a drawer of a parent window. Linux has no drawers: the drawer is a panel of
+// the frame's area (a sub-window without title bar, frame or boxes), glued to one side of its
+// parent's frame. It takes the preferred edge when the area has room there and the opposite one
+// otherwise, moves, hides, minimises and comes to the front with the parent, is never the
+// active window itself (working in it leaves the parent active), and counts as the parent for
+// the menus. Only its parent's owner (or the program) closes it.
 #include "framework/window.h"
 
 #include <QPointer>
@@ -60,7 +60,10 @@ private:
     void follow();
     void stackAboveParent();
 
-    QPointer<fw::Window> a_parent;
+    // Held as plain objects: the parent and its frame send events while they are destroyed,
+    // when they no longer are what they were; parentWindow() answers nullptr then.
+    fw::Window* parentWindow() const;
+    QPointer<QObject> a_parent;
     QPointer<QObject> parentHost_;
     std::int32_t state_ = StateClosed;
     std::int32_t leading_ = 0;

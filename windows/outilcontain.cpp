@@ -1,5 +1,6 @@
 #include "windows/outilcontain.h"
 
+#include "framework/backdrop.h"
 #include "framework/graphics.h"
 #include "framework/guard.h"
 #include "net/twin.h"
@@ -68,12 +69,17 @@ OutilContain::OutilContain(QWidget* parent) : QWidget(parent) {
     EditField1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     EditField1->setFocusPolicy(Qt::NoFocus);
     EditField1->setMaximumBlockCount(kMaxLogLines);
+    // The group's caption is not theirs (they are not its children): screen readers need names.
+    EditField1->setAccessibleName(QStringLiteral("Journal du chat"));
 
     EditField2 = new QLineEdit(this);
     EditField2->setObjectName(QStringLiteral("EditField2"));
     EditField2->setGeometry(26, 261, 272, 22);
     EditField2->setFont(systemFont(12));
+    EditField2->setAccessibleName(QStringLiteral("Saisie du chat"));
     connect(EditField2, &QLineEdit::returnPressed, this, [this] { fw::Guard("EditField2.KeyDown", [this] { EditField2_Return(); }); });
+    // Its blinking caret repaints the entry alone, not the chat group behind it.
+    fw::PaintOver(*EditField2, *GroupBox1);
 
     StaticText7 = label(this, "StaticText7", 100, 90, 198, 29, QStringLiteral("Aucune"));
     StaticText7->setWordWrap(true);

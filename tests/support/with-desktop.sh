@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
 # Runs a command on a private virtual X display managed by openbox, as a user's desktop would be,
-# then stops both. The display number is the first free one, so runs never collide.
-#   with-desktop.sh command [args...]
+# then stops both. The display number is the first free one, so runs never collide. The screen is
+# 1280 x 800 unless --screen gives another size.
+#   with-desktop.sh [--screen WIDTHxHEIGHT] command [args...]
 set -u
+screen=1280x800
+if [ "${1:-}" = --screen ]; then
+  [[ "${2:-}" =~ ^[0-9]+x[0-9]+$ ]] || { echo "with-desktop: --screen takes WIDTHxHEIGHT" >&2; exit 2; }
+  screen=$2
+  shift 2
+fi
 dir=$(mktemp -d)
 cleanup() {
   [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
@@ -12,7 +19,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do
   [ -s "$dir/display" ] && break

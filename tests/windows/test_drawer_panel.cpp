@@ -250,6 +250,39 @@ TEST_F(PanelTest, DrawerOpensAndClosesWithItsEventsAndCountsAsItsParentForTheMen
     EXPECT_EQ(events, (std::vector<QString>{QStringLiteral("opening"), QStringLiteral("opened")}));
 }
 
+// Paint events of the widgets it watches.
+struct PaintCount : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+TEST_F(PanelTest, TheEntrysBlinkingCaretRepaintsTheEntryAlone) {
+    game().Launch(QStringLiteral("serveur"), -1);
+    wnd::Outil_Mac& drawer = *game().o_mac;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !drawer.IsClosed() && drawer.isVisible(); }, 30000));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(drawer.window()));
+    auto* entry = drawer.findChild<QLineEdit*>(QStringLiteral("EditField2"));
+    auto* group = drawer.findChild<QGroupBox*>(QStringLiteral("GroupBox1"));
+    QTest::mouseClick(entry, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return entry->hasFocus(); }, 30000));
+    PaintCount own, behind;
+    entry->installEventFilter(&own);
+    // From the first blink after the click's own repaints on.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return own.paints >= 1; }, 30000));
+    own.paints = 0;
+    for (QWidget* w : {static_cast<QWidget*>(&drawer), static_cast<QWidget*>(drawer.Tools()), static_cast<QWidget*>(group)})
+        w->installEventFilter(&behind);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return own.paints >= 4; }, 30000));
+    EXPECT_EQ(behind.paints, 0);
+    // What the entry paints under its own rounded corners is what the group shows there.
+    const QImage seen = drawer.Tools()->grab(QRect(entry->geometry().topLeft(), QSize(1, 1))).toImage();
+    const QImage beneath = group->grab(QRect(entry->geometry().topLeft() - group->pos(), QSize(1, 1))).toImage();
+    EXPECT_EQ(seen.pixelColor(0, 0), beneath.pixelColor(0, 0));
+}
+
 TEST_F(PanelTest, ADrawerNeedsAParent) {
     EXPECT_THROW(wnd::DrawerWindow(nullptr), fw::NilObjectException);
 }

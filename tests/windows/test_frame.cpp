@@ -24,11 +24,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QTest>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -83,7 +90,9 @@ TEST_F(FrameTest, TheDesktopSeesOneWindowThatHoldsEveryOther) {
         EXPECT_TRUE(w->Visible());
         EXPECT_TRUE(area.contains(content(*w))) << content(*w).x() << "," << content(*w).y();
     }
-    EXPECT_EQ(&drawer.Host(), &drawer);
+    // The drawer too is a member of the area, in a frame that is its content alone.
+    EXPECT_TRUE(frame().Area().subWindowList().contains(qobject_cast<QMdiSubWindow*>(&drawer.Host())));
+    EXPECT_EQ(drawer.FrameGeometry(), content(drawer));
     // Windows the area places itself come up whole, title bar and frame included.
     EXPECT_TRUE(area.contains(help().FrameGeometry()));
     EXPECT_TRUE(area.contains(about().FrameGeometry()));
@@ -144,24 +153,30 @@ TEST_F(FrameTest, TitleBarsCarryTheBoxesEachWindowAsksFor) {
 
 TEST_F(FrameTest, TheDrawerIsAPanelGluedToTheGameWindow) {
     wnd::Outil_Mac& drawer = openGame();
-    // No frame of its own: nothing for the user to close or minimise.
-    EXPECT_EQ(drawer.parentWidget(), viewport());
+    // A member of the area in a frame without title bar, border or boxes: nothing for the user
+    // to close or minimise.
+    auto* sub = qobject_cast<QMdiSubWindow*>(&drawer.Host());
+    ASSERT_TRUE(sub);
+    EXPECT_EQ(drawer.parentWidget(), sub);
+    EXPECT_EQ(sub->parentWidget(), viewport());
+    EXPECT_TRUE(sub->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_FALSE(drawer.isWindow());
     EXPECT_EQ(drawer.findChildren<QMdiSubWindow*>().size(), 0);
     ASSERT_TRUE(drawer.isVisible());
+    EXPECT_EQ(drawer.FrameGeometry(), content(drawer));
 
     // The game window stands at the area's left: no room there, so the right edge.
     EXPECT_EQ(drawer.CurrentEdge(), wnd::DrawerWindow::EdgeRight);
-    EXPECT_EQ(drawer.x(), game().FrameGeometry().right() + 1);
-    EXPECT_EQ(drawer.y(), game().Top() + drawer.LeadingOffset());
+    EXPECT_EQ(drawer.Left(), game().FrameGeometry().right() + 1);
+    EXPECT_EQ(drawer.Top(), game().Top() + drawer.LeadingOffset());
 
     // Room on the left: the preferred edge; the drawer follows every move.
     game().SetLeft(400);
     EXPECT_EQ(drawer.CurrentEdge(), wnd::DrawerWindow::EdgeLeft);
-    EXPECT_EQ(drawer.geometry().right() + 1, game().FrameGeometry().left());
+    EXPECT_EQ(drawer.FrameGeometry().right() + 1, game().FrameGeometry().left());
     game().SetTop(90);
-    EXPECT_EQ(drawer.y(), 90);
-    EXPECT_TRUE(viewport()->rect().contains(drawer.geometry()));
+    EXPECT_EQ(drawer.Top(), 90);
+    EXPECT_TRUE(viewport()->rect().contains(drawer.FrameGeometry()));
 
     // It minimises and comes back with the game window.
     game().Host().showMinimized();
@@ -169,16 +184,19 @@ TEST_F(FrameTest, TheDrawerIsAPanelGluedToTheGameWindow) {
     EXPECT_FALSE(drawer.IsClosed());
     game().Show();
     QTRY_VERIFY(drawer.isVisible());
-    EXPECT_EQ(drawer.geometry().right() + 1, game().FrameGeometry().left());
+    EXPECT_EQ(drawer.FrameGeometry().right() + 1, game().FrameGeometry().left());
 
     // Brought to the front with it, above a window that covered it.
     pref().Show();
-    pref().SetLeft(drawer.x());
-    pref().SetTop(drawer.y());
+    pref().SetLeft(drawer.Left());
+    pref().SetTop(drawer.Top());
     game().Show();
-    EXPECT_EQ(viewport()->childAt(drawer.geometry().center()), drawer.childAt(drawer.rect().center()));
+    EXPECT_EQ(viewport()->childAt(drawer.FrameGeometry().center()), drawer.childAt(drawer.rect().center()));
 
     // A close request from the desktop's side never reaches it; closing the game closes it.
+    EXPECT_FALSE(sub->close());
+    EXPECT_FALSE(drawer.IsClosed());
+    EXPECT_TRUE(drawer.isVisible());
     QPointer<wnd::Outil_Mac> gone = &drawer;
     game().Close();
     QTRY_VERIFY(!gone);
@@ -189,18 +207,116 @@ TEST_F(FrameTest, AWindowOpenedAfterTheGameStaysAboveItsDrawer) {
     game().Show();
     QTest::qWait(20);
     WinIP().Show();
-    WinIP().SetLeft(drawer.x());
-    WinIP().SetTop(drawer.y());
+    WinIP().SetLeft(drawer.Left());
+    WinIP().SetTop(drawer.Top());
     // The game window's loss of its active state is handled after the window came up.
     QTest::qWait(50);
-    QWidget* hit = viewport()->childAt(drawer.geometry().topLeft() + QPoint(20, 20));
+    QWidget* hit = viewport()->childAt(drawer.FrameGeometry().topLeft() + QPoint(20, 20));
     ASSERT_NE(hit, nullptr);
     EXPECT_TRUE(WinIP().Host().isAncestorOf(hit)) << hit->metaObject()->className();
 
     // Back in front, the game window takes its drawer with it.
     game().Show();
     QTest::qWait(50);
-    EXPECT_EQ(viewport()->childAt(drawer.geometry().center()), drawer.childAt(drawer.rect().center()));
+    EXPECT_EQ(viewport()->childAt(drawer.FrameGeometry().center()), drawer.childAt(drawer.rect().center()));
+}
+
+// Every interface below iface, depth first; the bounds keep a broken tree from running away.
+void collect(QAccessibleInterface* iface, std::vector<QAccessibleInterface*>& out, int depth = 0) {
+    if (!iface || depth > 40 || out.size() > 5000) return;
+    out.push_back(iface);
+    for (int i = 0; i < iface->childCount(); ++i) collect(iface->child(i), out, depth + 1);
+}
+
+TEST_F(FrameTest, AssistiveToolsSeeTheDrawersControlsAndTheGameWindowShowing) {
+    wnd::Outil_Mac& drawer = openGame();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
+    std::vector<QAccessibleInterface*> tree;
+    collect(QAccessible::queryAccessibleInterface(&frame()), tree);
+    auto find = [&](const QObject* o) -> QAccessibleInterface* {
+        for (QAccessibleInterface* i : tree)
+            if (i->object() == o) return i;
+        return nullptr;
+    };
+    // Every control of the drawer is in the frame's tree, with its caption or its name, and its
+    // way up leads back to the frame.
+    int controls = 0;
+    for (QWidget* w : drawer.findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                             qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QGroupBox*>(w);
+        if (!control || !w->isVisible()) continue;
+        SCOPED_TRACE(w->objectName().toStdString());
+        ++controls;
+        QAccessibleInterface* i = find(w);
+        ASSERT_TRUE(i);
+        EXPECT_FALSE(i->text(QAccessible::Name).isEmpty());
+        EXPECT_FALSE(i->state().invisible);
+        QAccessibleInterface* up = i;
+        for (int steps = 0; up && up->object() != &frame() && steps < 40; ++steps) {
+            QAccessibleInterface* parent = up->parent();
+            if (parent) {
+                EXPECT_GE(parent->indexOfChild(up), 0);
+            }
+            up = parent;
+        }
+        EXPECT_TRUE(up && up->object() == &frame());
+    }
+    EXPECT_EQ(controls, 12);
+    // As a screen reader names them.
+    std::map<QString, QAccessible::Role> roles;
+    for (QAccessibleInterface* i : tree) roles[i->text(QAccessible::Name)] = i->role();
+    EXPECT_EQ(roles[QStringLiteral("Arrêter la partie")], QAccessible::Button);
+    EXPECT_EQ(roles[QStringLiteral("Nouvelle Partie")], QAccessible::Button);
+    EXPECT_EQ(roles[QStringLiteral("Saisie du chat")], QAccessible::EditableText);
+    EXPECT_EQ(roles[QStringLiteral("Journal du chat")], QAccessible::EditableText);
+    // The game window and its drawer are on screen, and show.
+    for (const QWidget* host : {&game().Host(), &drawer.Host()}) {
+        QAccessibleInterface* i = find(host);
+        ASSERT_TRUE(i);
+        EXPECT_FALSE(i->state().invisible);
+        EXPECT_FALSE(i->state().offscreen);
+    }
+    EXPECT_EQ(find(&game().Host())->text(QAccessible::Name), QStringLiteral("Quorril"));
+    EXPECT_EQ(find(&drawer.Host())->text(QAccessible::Name), QStringLiteral("Communication"));
+    // A window out of the area's view is off screen.
+    pref().Show();
+    pref().SetLeft(viewport()->width() + 50);
+    QAccessibleInterface* out = QAccessible::queryAccessibleInterface(&pref().Host());
+    ASSERT_TRUE(out);
+    EXPECT_TRUE(out->state().offscreen);
+}
+
+TEST_F(FrameTest, TheDrawerIsNeverTheActiveWindowAndLeavesTheKeyboardToTheGame) {
+    wnd::Outil_Mac& drawer = openGame();
+    frame().Maximize();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+    QMdiArea& area = frame().Area();
+    auto* board = qobject_cast<QMdiSubWindow*>(&game().Host());
+    auto* entry = drawer.findChild<QLineEdit*>(QStringLiteral("EditField2"));
+    ASSERT_TRUE(board && entry);
+    // It opened without taking the keyboard from the game window.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area.activeSubWindow() == board; }, 5000));
+    EXPECT_FALSE(drawer.isAncestorOf(QApplication::focusWidget()));
+    EXPECT_TRUE(board->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == board);
+
+    // Working in it: the keys go there, the drawer is still not the area's active window, and
+    // its game window comes to the front with it.
+    pref().Show();
+    ASSERT_EQ(area.activeSubWindow(), &pref().Host());
+    QTest::mouseClick(entry, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return entry->hasFocus(); }, 5000));
+    QTest::keyClicks(entry, QStringLiteral("salut"));
+    EXPECT_EQ(entry->text(), QStringLiteral("salut"));
+    EXPECT_TRUE(entry->hasFocus());
+    EXPECT_NE(area.activeSubWindow(), &drawer.Host());
+    const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
+    EXPECT_GT(stack.indexOf(board), stack.indexOf(qobject_cast<QMdiSubWindow*>(&pref().Host())));
+
+    // The area's own turn through its windows passes it by.
+    for (int turn = 0; turn < 6; ++turn) {
+        area.activateNextSubWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return area.activeSubWindow() && area.activeSubWindow() != &drawer.Host(); }, 5000));
+    }
 }
 
 TEST_F(FrameTest, CtrlWIsFermerAloneInEveryWindow) {

@@ -91,6 +91,7 @@ struct Box {
     bool seen = false;
     QString text;
     QWidget* parent = nullptr;
+    bool inDialog = false;
 };
 
 class NewGameNet : public AppFixture {
@@ -146,11 +147,12 @@ protected:
     // Answers the next message box from inside its own loop, after running during.
     static void answerNextBox(Box& box, std::function<void()> during = {}) {
         QTimer::singleShot(0, [&box, during] {
-            auto* b = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!b) return;
+            auto* b = fw::Application::Current()->FrameWindow().findChild<QMessageBox*>(QStringLiteral("MsgBox"));
+            if (!b || !b->isVisible()) return;
             box.seen = true;
             box.text = b->text();
-            box.parent = b->parentWidget();
+            box.parent = b->window();
+            box.inDialog = fw::Exists<wnd::newgame>() && newgame().isAncestorOf(b);
             if (during) during();
             QTest::mouseClick(b->button(QMessageBox::Ok), Qt::LeftButton);
         });
@@ -284,6 +286,7 @@ TEST_F(NewGameNet, LocalAddressesGetTheMessageBoxAndNoConnection) {
         EXPECT_EQ(box.text, kLocalRefusal);
         // A box of the frame's, not of the dialog's.
         EXPECT_EQ(box.parent, &app->FrameWindow());
+        EXPECT_FALSE(box.inDialog);
         EXPECT_EQ(fw::MsgBoxCount(), boxes + 1);
         EXPECT_EQ(twin().connectClt->Generation(), generation);
         EXPECT_FALSE(fw::Exists<class wnd::waitconnect>());
@@ -378,6 +381,7 @@ TEST_F(NewGameNet, AHandshakeWhileTheMessageBoxWaitsClosesTheDialogSafely) {
     pressGuestOk();
     EXPECT_TRUE(box.seen);
     EXPECT_EQ(box.parent, &app->FrameWindow());
+    EXPECT_FALSE(box.inDialog);
     EXPECT_FALSE(fw::Exists<wnd::newgame>());
     EXPECT_TRUE(gameIs("serveur", -1));
     // The refused OK went no further.
