@@ -62,6 +62,13 @@ protected:
         }
         QMdiSubWindow::showEvent(e);
     }
+    // The frame takes the keyboard itself when it is activated by a click on a part of the window
+    // that takes none (the board, the frame, an empty spot): the window's own key handling
+    // (Return, Escape, typed keys) has it instead.
+    void focusInEvent(QFocusEvent* e) override {
+        QMdiSubWindow::focusInEvent(e);
+        if (!panel_ && widget() && QApplication::focusWidget() == this) widget()->setFocus(e->reason());
+    }
 
 private:
     const bool panel_;
