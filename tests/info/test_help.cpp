@@ -6,6 +6,7 @@
 #include "shell/pref.h"
 
 #include "app_fixture.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -174,7 +175,7 @@ TEST_F(HelpTest, CtrlWClosesItAndANewOneHasTheSameContent) {
     EXPECT_TRUE(FichierFermer().Enabled());
     QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &help();
     QTest::keyClick(target, Qt::Key_W, Qt::ControlModifier);
-    QTRY_VERIFY(!fw::Exists<wnd::help>());
+    ASSERT_EVENTUALLY(!fw::Exists<wnd::help>());
     EXPECT_EQ(helpWindows(), 0);
 
     // Its close box closes it too; the next one is new, with the same texts.

@@ -16,6 +16,7 @@
 #include "sprites/resources.h"
 #include "windows/game.h"
 #include "windows/outilcontain.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,7 @@ void seat(RawPeer& peer) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return peer.got.contains("TCOL-1"); }, kAnswerMs));
     peer.write(toHost(QStringLiteral("ISOK")));
     ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<class wnd::game>() && game().moutil(); }, kAnswerMs));
-    QTRY_VERIFY_WITH_TIMEOUT(game().moutil()->isVisible(), kAnswerMs);
+    ASSERT_EVENTUALLY(game().moutil()->isVisible());
 }
 
 void flood() {

@@ -2,6 +2,7 @@
 #include "net/client.h"
 #include "net/serveur.h"
 #include "peer.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -124,7 +125,7 @@ TEST_F(Relay, ClientLearnsItsIdAndAsksForTheList) {
     ClientLog c;
     c.c.Launch(1234, QStringLiteral("127.0.0.1"));
     EXPECT_EQ(c.ev.front(), (Event{"Stat", 1, "", {}}));
-    QTRY_VERIFY_WITH_TIMEOUT(std::any_of(c.ev.begin(), c.ev.end(), [](const Event& e) { return e.kind == "Result"; }), 5000);
+    ASSERT_EVENTUALLY(std::any_of(c.ev.begin(), c.ev.end(), [](const Event& e) { return e.kind == "Result"; }));
     EXPECT_EQ(c.c.GetMyID(), 1);
     std::vector<Event> notices;
     for (const Event& e : c.ev)
@@ -143,7 +144,7 @@ TEST_F(Relay, FreedIdIsGivenAgainAndTheListenerTakesTheLowestFree) {
     a->s->abort();
     a.reset();
     ASSERT_TRUE(s.waitFor("Stat"));
-    QTRY_VERIFY_WITH_TIMEOUT(!s.only("Stat").empty() && s.only("Stat").back().code == 0, 5000);
+    ASSERT_EVENTUALLY(!s.only("Stat").empty() && s.only("Stat").back().code == 0);
     s.take();
     ASSERT_TRUE(b->waitBytes(20));
     EXPECT_EQ(b->take(20), QByteArray("00001400000[S_CLOSC]"));
@@ -241,7 +242,7 @@ TEST_F(Relay, FrameCutAtEveryByteArrivesWhole) {
         s.take();
         one->write(f.left(cut));
         // The host has read the first part (as characters or as a held partial character).
-        QTRY_VERIFY_WITH_TIMEOUT(k->reader.HeldChars() + k->reader.HeldBytes() > 0, 5000);
+        ASSERT_EVENTUALLY(k->reader.HeldChars() + k->reader.HeldBytes() > 0);
         EXPECT_TRUE(s.only("Trame<").empty()) << cut;
         one->write(f.mid(cut));
         ASSERT_TRUE(s.waitFor("Trame<")) << cut;
@@ -258,7 +259,7 @@ TEST_F(Relay, HostileBytesNeverCorruptTheNextFrame) {
     for (const QByteArray& g : garbage) {
         s.take();
         one->write(g + wire(1, "[S_TOID_]00000IPLA3#-1"));
-        QTRY_VERIFY_WITH_TIMEOUT(!s.only("Trame<").empty() && s.only("Trame<").back().a == "IPLA3#-1", 5000);
+        ASSERT_EVENTUALLY(!s.only("Trame<").empty() && s.only("Trame<").back().a == "IPLA3#-1");
     }
     EXPECT_TRUE(s.srv.Sockets()[0]->IsConnected());
 }
@@ -278,7 +279,7 @@ TEST_F(Relay, RefusedConnectionIsReportedAfterLaunchReturns) {
     ClientLog c;
     c.c.Launch(1234, QStringLiteral("127.0.0.1"));
     ASSERT_EQ(c.ev.size(), 1u);
-    QTRY_VERIFY_WITH_TIMEOUT(c.ev.size() == 2u, 5000);
+    ASSERT_EVENTUALLY(c.ev.size() == 2u);
     EXPECT_EQ(c.ev[1], (Event{"Stat", 0, QString::number(fw::LostConnection), {}}));
 }
 
@@ -299,7 +300,7 @@ TEST_F(Relay, WritesWhenUnconnectedOrToAGonePeerAreDroppedQuietly) {
     one->s->abort();
     for (int i = 0; i < 200; ++i) s.srv.Send(QString(1000, QLatin1Char('x')), false, 1);
     ASSERT_TRUE(s.waitFor("Stat"));
-    QTRY_VERIFY_WITH_TIMEOUT(!s.only("Stat").empty() && s.only("Stat").back().code == 0, 5000);
+    ASSERT_EVENTUALLY(!s.only("Stat").empty() && s.only("Stat").back().code == 0);
     for (int i = 0; i < 10; ++i) s.srv.Send(QStringLiteral("late"), true, 0);
 }
 

@@ -17,6 +17,7 @@
 #include "windows/outil_mac.h"
 
 #include "app_fixture.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -79,8 +80,8 @@ TEST_F(DesktopTest, MenusAnswerRealClicksAndNoClickHidesTheGame) {
     game().Launch(QStringLiteral("serveur"), -1);
     wnd::Outil_Mac& drawer = *game().o_mac;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
-    QTRY_VERIFY_WITH_TIMEOUT(!drawer.IsClosed() && drawer.isVisible(), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(frame().isMaximized(), 5000);
+    ASSERT_EVENTUALLY(!drawer.IsClosed() && drawer.isVisible());
+    ASSERT_EVENTUALLY(frame().isMaximized());
     QTest::qWait(300);  // the window manager's placement settles
 
     EXPECT_EQ(managedWindows(), 1);
@@ -94,9 +95,9 @@ TEST_F(DesktopTest, MenusAnswerRealClicksAndNoClickHidesTheGame) {
         const QPoint at = bar->mapToGlobal(bar->actionGeometry(title).center());
         EXPECT_EQ(QApplication::widgetAt(at), bar);
         clickAt(at);
-        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activePopupWidget(), static_cast<QWidget*>(title->menu()), 3000);
+        ASSERT_EVENTUALLY(QApplication::activePopupWidget() == static_cast<QWidget*>(title->menu()));
         xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
-        QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activePopupWidget(), 3000);
+        ASSERT_EVENTUALLY(!QApplication::activePopupWidget());
     }
 
     // A click on the frame's title bar, on its empty area and on the menu bar's empty end.
@@ -128,8 +129,8 @@ TEST_F(DesktopTest, TypedKeysGoWhereTheUserClicked) {
     game().Launch(QStringLiteral("serveur"), -1);
     wnd::Outil_Mac& drawer = *game().o_mac;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
-    QTRY_VERIFY_WITH_TIMEOUT(!drawer.IsClosed() && drawer.isVisible(), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(frame().isMaximized(), 5000);
+    ASSERT_EVENTUALLY(!drawer.IsClosed() && drawer.isVisible());
+    ASSERT_EVENTUALLY(frame().isMaximized());
     QTest::qWait(300);
     ASSERT_FALSE(ia().Visible());
 
@@ -137,12 +138,12 @@ TEST_F(DesktopTest, TypedKeysGoWhereTheUserClicked) {
     ASSERT_TRUE(entry);
     clickAt(entry->mapToGlobal(entry->rect().center()));
     xdotool({QStringLiteral("type"), QStringLiteral("salut")});
-    QTRY_COMPARE_WITH_TIMEOUT(entry->text(), QStringLiteral("salut"), 3000);
+    ASSERT_EVENTUALLY(entry->text() == QStringLiteral("salut"));
 
     // The opponent's rack: a click there starts no move.
     clickAt(game().mapToGlobal(QPoint(40, 200)));
     xdotool({QStringLiteral("type"), QStringLiteral("@qwelt")});
-    QTRY_VERIFY_WITH_TIMEOUT(ia().Visible(), 3000);
+    ASSERT_EVENTUALLY(ia().Visible());
     EXPECT_EQ(entry->text(), QStringLiteral("salut"));
 }
 
@@ -153,7 +154,7 @@ TEST_F(DesktopTest, TheNewGameDialogAnswersRealClicksAndKeys) {
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
     frame().Maximize();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
-    QTRY_VERIFY_WITH_TIMEOUT(frame().isMaximized(), 5000);
+    ASSERT_EVENTUALLY(frame().isMaximized());
     QTest::qWait(300);
 
     QMenuBar* bar = frame().menuBar();
@@ -161,25 +162,25 @@ TEST_F(DesktopTest, TheNewGameDialogAnswersRealClicksAndKeys) {
     ASSERT_TRUE(jeu && jeu->menu());
     clickOn(bar, bar->actionGeometry(jeu).center());
     QMenu* menu = jeu->menu();
-    QTRY_COMPARE_WITH_TIMEOUT(QApplication::activePopupWidget(), static_cast<QWidget*>(menu), 3000);
+    ASSERT_EVENTUALLY(QApplication::activePopupWidget() == static_cast<QWidget*>(menu));
     QAction* item = nullptr;
     for (QAction* a : menu->actions())
         if (a->text() == QLatin1String("Nouvelle partie ...")) item = a;
     ASSERT_TRUE(item);
     clickOn(menu, menu->actionGeometry(item).center());
-    QTRY_VERIFY_WITH_TIMEOUT(fw::Exists<wnd::newgame>() && newgame().isVisible(), 3000);
+    ASSERT_EVENTUALLY(fw::Exists<wnd::newgame>() && newgame().isVisible());
     wnd::newgame& d = newgame();
     EXPECT_EQ(d.Height(), 225);
     EXPECT_EQ(managedWindows(), 1);
     const int frameExtra = d.FrameGeometry().height() - d.Height();
 
     clickOn(d.GameStyle[1], d.GameStyle[1]->rect().center());
-    QTRY_COMPARE_WITH_TIMEOUT(d.Height(), 319, 3000);
+    ASSERT_EVENTUALLY(d.Height() == 319);
     EXPECT_TRUE(d.ListBox1->isVisible());
     clickOn(d.NetMode[1], QPoint(8, d.NetMode[1]->height() / 2));
-    QTRY_COMPARE_WITH_TIMEOUT(d.Height(), 273, 3000);
+    ASSERT_EVENTUALLY(d.Height() == 273);
     clickOn(d.CCNet->Button(1), QPoint(35, 35));
-    QTRY_VERIFY_WITH_TIMEOUT(d.CCNet->Button(1)->Active(), 3000);
+    ASSERT_EVENTUALLY(d.CCNet->Button(1)->Active());
     EXPECT_TRUE(d.ButonsOkCancel3->PushButton1->isEnabled());
     // The frame around the content follows each height.
     EXPECT_EQ(d.FrameGeometry().height(), 273 + frameExtra);
@@ -189,14 +190,14 @@ TEST_F(DesktopTest, TheNewGameDialogAnswersRealClicksAndKeys) {
     // answers it.
     clickOn(d.NetMode[0], QPoint(8, d.NetMode[0]->height() / 2));
     clickOn(d.RadioButton2, QPoint(8, d.RadioButton2->height() / 2));
-    QTRY_VERIFY_WITH_TIMEOUT(d.CltIP->isEnabled(), 3000);
+    ASSERT_EVENTUALLY(d.CltIP->isEnabled());
     // The field's own default is another machine's address: it goes before any key reaches the
     // dialog, so no Return here can ever aim beyond loopback.
     d.CltIP->setText(QStringLiteral("127.0.0.2"));
     clickOn(d.CltIP, d.CltIP->rect().center());
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a")});
     xdotool({QStringLiteral("type"), QStringLiteral("localhost")});
-    QTRY_COMPARE_WITH_TIMEOUT(d.choosen_ip, QStringLiteral("localhost"), 3000);
+    ASSERT_EVENTUALLY(d.choosen_ip == QStringLiteral("localhost"));
     const int boxes = fw::MsgBoxCount();
     bool seen = false, centred = false, onTop = false, noMaximise = false, keyboard = false, held = false;
     int windows = 0;
@@ -233,7 +234,7 @@ TEST_F(DesktopTest, TheNewGameDialogAnswersRealClicksAndKeys) {
     });
     watch.start(50);
     xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-    QTRY_VERIFY_WITH_TIMEOUT(fw::MsgBoxCount() == boxes + 1 && !fw::MsgBoxWaiting(), 10000);
+    ASSERT_EVENTUALLY(fw::MsgBoxCount() == boxes + 1 && !fw::MsgBoxWaiting());
     EXPECT_TRUE(seen);
     EXPECT_EQ(windows, 1);
     EXPECT_TRUE(centred);
@@ -246,7 +247,7 @@ TEST_F(DesktopTest, TheNewGameDialogAnswersRealClicksAndKeys) {
     // Escape presses the cancel button of the group on screen.
     clickOn(&d, QPoint(5, 5));
     xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
-    QTRY_VERIFY_WITH_TIMEOUT(!fw::Exists<wnd::newgame>(), 3000);
+    ASSERT_EVENTUALLY(!fw::Exists<wnd::newgame>());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "windows/outilcontain.h"
 
 #include "app_fixture.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +93,7 @@ TEST_F(PanelTest, ReceivedAndOwnNoticesAreAppendedUnchanged) {
 TEST_F(PanelTest, TheLogKeepsTheNewestLinesInViewWithinItsBounds) {
     game().Launch(QStringLiteral("serveur"), -1);
     OutilContain& p = *game().moutil();
-    QTRY_VERIFY_WITH_TIMEOUT(p.isVisible(), 5000);
+    ASSERT_EVENTUALLY(p.isVisible());
     auto* view = p.findChild<QPlainTextEdit*>(QStringLiteral("EditField1"));
     QScrollBar* bar = view->verticalScrollBar();
     // The line at the bottom of the view, as a user reads it there.
@@ -147,7 +148,7 @@ TEST_F(PanelTest, TheLogKeepsTheNewestLinesInViewWithinItsBounds) {
 TEST_F(PanelTest, ABurstLargerThanTheLogGivesTheViewOnlyTheLinesItKeeps) {
     game().Launch(QStringLiteral("serveur"), -1);
     OutilContain& p = *game().moutil();
-    QTRY_VERIFY_WITH_TIMEOUT(p.isVisible(), 5000);
+    ASSERT_EVENTUALLY(p.isVisible());
     auto* view = p.findChild<QPlainTextEdit*>(QStringLiteral("EditField1"));
     QTextDocument* doc = view->document();
     // Every character the view is given is one it lays out.
@@ -233,7 +234,7 @@ TEST_F(PanelTest, DrawerOpensAndClosesWithItsEventsAndCountsAsItsParentForTheMen
         return refuse;
     };
     // The game window's one-shot timer opens it at the first pass of the event loop.
-    QTRY_VERIFY_WITH_TIMEOUT(!drawer.IsClosed(), 5000);
+    ASSERT_EVENTUALLY(!drawer.IsClosed());
     EXPECT_TRUE(drawer.isVisible());
     EXPECT_EQ(drawer.MenuWindow(), &game());
 

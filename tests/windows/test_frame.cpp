@@ -21,6 +21,7 @@
 #include "windows/outil_mac.h"
 
 #include "app_fixture.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -180,10 +181,10 @@ TEST_F(FrameTest, TheDrawerIsAPanelGluedToTheGameWindow) {
 
     // It minimises and comes back with the game window.
     game().Host().showMinimized();
-    QTRY_VERIFY(!drawer.isVisible());
+    ASSERT_EVENTUALLY(!drawer.isVisible());
     EXPECT_FALSE(drawer.IsClosed());
     game().Show();
-    QTRY_VERIFY(drawer.isVisible());
+    ASSERT_EVENTUALLY(drawer.isVisible());
     EXPECT_EQ(drawer.FrameGeometry().right() + 1, game().FrameGeometry().left());
 
     // Brought to the front with it, above a window that covered it.
@@ -199,7 +200,7 @@ TEST_F(FrameTest, TheDrawerIsAPanelGluedToTheGameWindow) {
     EXPECT_TRUE(drawer.isVisible());
     QPointer<wnd::Outil_Mac> gone = &drawer;
     game().Close();
-    QTRY_VERIFY(!gone);
+    ASSERT_EVENTUALLY(!gone);
 }
 
 TEST_F(FrameTest, AWindowOpenedAfterTheGameStaysAboveItsDrawer) {
@@ -330,7 +331,7 @@ TEST_F(FrameTest, CtrlWIsFermerAloneInEveryWindow) {
     for (int round = 0; round < 2; ++round) {
         pref().Show();
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &pref(), Qt::Key_W, Qt::ControlModifier);
-        QTRY_VERIFY(!fw::Exists<wnd::pref>());
+        ASSERT_EVENTUALLY(!fw::Exists<wnd::pref>());
     }
     qInstallMessageHandler(previous);
     for (const std::string& w : warnings) EXPECT_EQ(w.find("mbiguous"), std::string::npos) << w;
