@@ -14,6 +14,7 @@
 #include "announced.h"
 #include "qstring_print.h"
 #include "../net/netfixture.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@
 
 namespace {
 
-constexpr int kWait = 10000;
+constexpr int kWait = kEventuallyMs;
 const QString kWaiting = QStringLiteral("En attente d'informations...");
 
 class DialogOverAvahi : public NetApp, public GameList {

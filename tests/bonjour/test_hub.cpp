@@ -8,6 +8,7 @@
 #include "windows/game.h"
 
 #include "../net/netfixture.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr int kWait = 10000;
+constexpr int kWait = kEventuallyMs;
 
 struct Listed {
     QString name, host, address;

@@ -11,6 +11,7 @@
 #include "no_entry.h"
 #include "qstring_print.h"
 #include "registrations.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,7 @@
 namespace {
 
 const QString kType = QStringLiteral("_servquorril._tcp.");
-constexpr int kWait = 10000;
+constexpr int kWait = kEventuallyMs;
 
 // Every event of one control, in order, with what the accessors answered inside the handler.
 struct Watch {

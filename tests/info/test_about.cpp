@@ -14,6 +14,7 @@
 #include "sprites/resources.h"
 
 #include "app_fixture.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +59,7 @@ protected:
         w.Shower->SetMode(fw::Timer::ModeOff);
         w.Relauncher->SetMode(fw::Timer::ModeOff);
     }
-    static bool producerStops(about& w) { return QTest::qWaitFor([&] { return !w.Buffering->IsRunning(); }, 10000); }
+    static bool producerStops(about& w) { return QTest::qWaitFor([&] { return !w.Buffering->IsRunning(); }, kEventuallyMs); }
     // The window as the user finds it right after opening, the producer having filled the queue.
     about& filled() {
         about& w = ::about();
@@ -414,7 +415,7 @@ TEST_F(AboutTest, ChosenAgainItComesToTheFrontWithoutRestartingTheCredits) {
 
 TEST_F(AboutTest, ANewWindowAfterACloseStartsFromTheTop) {
     about* w = &::about();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->first; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->first; }, kEventuallyMs));
     QTest::qWait(300);
     EXPECT_FALSE(shell::TheMenu().Choose(QStringLiteral("FichierFermer")));
     EXPECT_FALSE(fw::Exists<about>());

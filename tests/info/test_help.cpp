@@ -136,7 +136,7 @@ TEST_F(HelpTest, TextsAreKeptWithCarriageReturnsAndShownAsLines) {
 TEST_F(HelpTest, TheFieldIsReadOnlyAndScrollsOnlyVertically) {
     app->FrameWindow().show();
     wnd::help& w = help();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app->FrameWindow()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app->FrameWindow(), kEventuallyMs));
     QPlainTextEdit& field = *w.EditField1;
     EXPECT_TRUE(field.isReadOnly());
     EXPECT_TRUE(field.tabChangesFocus());
@@ -169,7 +169,7 @@ TEST_F(HelpTest, ChosenAgainItComesToTheFrontAndStaysOne) {
 
 TEST_F(HelpTest, CtrlWClosesItAndANewOneHasTheSameContent) {
     app->FrameWindow().Maximize();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&app->FrameWindow()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&app->FrameWindow(), kEventuallyMs));
     shell::TheMenu().Choose(QStringLiteral("AideAidedeTarvelle4"));
     shell::TheMenu().UpdateEnabled();
     EXPECT_TRUE(FichierFermer().Enabled());

@@ -14,6 +14,7 @@
 #include "sprites/kxmap.h"
 #include "windows/game.h"
 #include "windows/outilcontain.h"
+#include "eventually.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,7 +32,7 @@
 
 namespace {
 
-constexpr int kWait = 10000;
+constexpr int kWait = kEventuallyMs;
 
 KxMap& board() { return *game().KxGrid; }
 

@@ -75,7 +75,7 @@ std::unique_ptr<RawPeer> join(ServerLog& s, std::int32_t id) {
         return std::any_of(s.srv.Sockets().begin(), s.srv.Sockets().end(),
                            [id](const SrvSocket* k) { return k->ID == id && !k->isListening(); });
     };
-    EXPECT_TRUE(QTest::qWaitFor(in, 5000));
+    EXPECT_TRUE(QTest::qWaitFor(in, kEventuallyMs));
     // "[S_YOID_]" and "[S_NEWCL]"
     EXPECT_TRUE(p->waitBytes(25 + 20));
     p->take(45);
@@ -380,7 +380,7 @@ TEST_F(Relay, ABurstThenAGoneConnectionDeliversEveryFrameBeforeTheError) {
         ASSERT_TRUE(host.listen(QHostAddress(QStringLiteral("127.0.0.1")), 1234));
         ClientLog c;
         c.c.Launch(1234, QStringLiteral("127.0.0.1"));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return host.hasPendingConnections(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return host.hasPendingConnections(); }, kEventuallyMs));
         std::unique_ptr<QTcpSocket> peer(host.nextPendingConnection());
         QByteArray burst;
         for (int i = 0; i < kFrames; ++i) burst += wire(0, payload(i));

@@ -14,6 +14,7 @@
 #include "net/winip.h"
 #include "netfixture.h"
 #include "peer.h"
+#include "eventually.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -23,7 +24,7 @@
 
 namespace {
 
-constexpr int kWait = 10000;
+constexpr int kWait = kEventuallyMs;
 
 class NetWindows : public NetApp {
 protected:

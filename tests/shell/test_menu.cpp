@@ -8,6 +8,7 @@
 #include "shell/preferences.h"
 
 #include "app_fixture.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -147,7 +148,7 @@ TEST_F(MenuTest, ShortcutRunsTheEnablingPassFirst) {
     fw::MenuItem& close = FichierFermer();
     close.SetEnabled(false);  // stale state from before the window opened
     app->FrameWindow().show();  // the bar's shortcuts live while the frame is on screen
-    ASSERT_TRUE(QTest::qWaitForWindowActive(front));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(front, kEventuallyMs));
     QTest::keyClick(front, Qt::Key_W, Qt::ControlModifier);
     EXPECT_EQ(front->closes, 1);
 }

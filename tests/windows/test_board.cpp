@@ -18,6 +18,7 @@
 #include "app_fixture.h"
 #include "fake_bonjour.h"
 #include "qstring_print.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ protected:
     KxMap& k() { return *game().KxGrid; }
     QString remark() { return game().moutil()->findChild<QLabel*>(QStringLiteral("StaticText7"))->text(); }
     bool settle() {
-        return QTest::qWaitFor([&] { return !k().animTomberInst->IsRunning() && !k().animReturnInst->IsRunning(); }, 5000);
+        return QTest::qWaitFor([&] { return !k().animTomberInst->IsRunning() && !k().animReturnInst->IsRunning(); }, kEventuallyMs);
     }
     void press(QPoint p) { QTest::mousePress(&k(), Qt::LeftButton, {}, p); }
     void dropAt(QPoint to) {
@@ -189,7 +190,7 @@ TEST_F(BoardTest, TheWinningLinePulsesByRepaintingItsOwnTokensOnly) {
     ASSERT_TRUE(settle());
     ASSERT_TRUE(k().animWinnerInst->IsRunning());
     // The end-of-game show slides in first; what follows is the pulse alone.
-    ASSERT_TRUE(QTest::qWaitFor([] { return !game().endGame->Animator() || game().endGame->Animator()->Mode() == fw::Timer::ModeOff; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return !game().endGame->Animator() || game().endGame->Animator()->Mode() == fw::Timer::ModeOff; }, kEventuallyMs));
     // The hub's splash over the board goes too, so nothing but the pulse paints the board.
     twin().SetVisible(false);
     QTest::qWait(50);

@@ -79,7 +79,7 @@ TEST_F(DesktopTest, MenusAnswerRealClicksAndNoClickHidesTheGame) {
     twin().Show();
     game().Launch(QStringLiteral("serveur"), -1);
     wnd::Outil_Mac& drawer = *game().o_mac;
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame(), kEventuallyMs));
     ASSERT_EVENTUALLY(!drawer.IsClosed() && drawer.isVisible());
     ASSERT_EVENTUALLY(frame().isMaximized());
     QTest::qWait(300);  // the window manager's placement settles
@@ -128,7 +128,7 @@ TEST_F(DesktopTest, TypedKeysGoWhereTheUserClicked) {
     frame().Maximize();
     game().Launch(QStringLiteral("serveur"), -1);
     wnd::Outil_Mac& drawer = *game().o_mac;
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame(), kEventuallyMs));
     ASSERT_EVENTUALLY(!drawer.IsClosed() && drawer.isVisible());
     ASSERT_EVENTUALLY(frame().isMaximized());
     QTest::qWait(300);
@@ -153,7 +153,7 @@ TEST_F(DesktopTest, TypedKeysGoWhereTheUserClicked) {
 TEST_F(DesktopTest, TheNewGameDialogAnswersRealClicksAndKeys) {
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
     frame().Maximize();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame(), kEventuallyMs));
     ASSERT_EVENTUALLY(frame().isMaximized());
     QTest::qWait(300);
 

@@ -264,7 +264,7 @@ TEST_F(PanelTest, TheEntrysBlinkingCaretRepaintsTheEntryAlone) {
     game().Launch(QStringLiteral("serveur"), -1);
     wnd::Outil_Mac& drawer = *game().o_mac;
     ASSERT_TRUE(QTest::qWaitFor([&] { return !drawer.IsClosed() && drawer.isVisible(); }, 30000));
-    ASSERT_TRUE(QTest::qWaitForWindowActive(drawer.window()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(drawer.window(), kEventuallyMs));
     auto* entry = drawer.findChild<QLineEdit*>(QStringLiteral("EditField2"));
     auto* group = drawer.findChild<QGroupBox*>(QStringLiteral("GroupBox1"));
     QTest::mouseClick(entry, Qt::LeftButton);

@@ -53,7 +53,7 @@ protected:
     wnd::Outil_Mac& openGame() {
         game().Launch(QStringLiteral("serveur"), -1);
         wnd::Outil_Mac& drawer = *game().o_mac;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !drawer.IsClosed(); }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !drawer.IsClosed(); }, kEventuallyMs));
         return drawer;
     }
 };
@@ -73,7 +73,7 @@ TEST_F(FrameTest, TheDesktopSeesOneWindowThatHoldsEveryOther) {
     // Large windows placed by the area once it has little room left.
     help().Show();
     about().Show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame(), kEventuallyMs));
 
     EXPECT_TRUE(frame().isMaximized());
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("Quorril"));
@@ -231,7 +231,7 @@ void collect(QAccessibleInterface* iface, std::vector<QAccessibleInterface*>& ou
 
 TEST_F(FrameTest, AssistiveToolsSeeTheDrawersControlsAndTheGameWindowShowing) {
     wnd::Outil_Mac& drawer = openGame();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame(), kEventuallyMs));
     std::vector<QAccessibleInterface*> tree;
     collect(QAccessible::queryAccessibleInterface(&frame()), tree);
     auto find = [&](const QObject* o) -> QAccessibleInterface* {
@@ -290,13 +290,13 @@ TEST_F(FrameTest, AssistiveToolsSeeTheDrawersControlsAndTheGameWindowShowing) {
 TEST_F(FrameTest, TheDrawerIsNeverTheActiveWindowAndLeavesTheKeyboardToTheGame) {
     wnd::Outil_Mac& drawer = openGame();
     frame().Maximize();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame(), kEventuallyMs));
     QMdiArea& area = frame().Area();
     auto* board = qobject_cast<QMdiSubWindow*>(&game().Host());
     auto* entry = drawer.findChild<QLineEdit*>(QStringLiteral("EditField2"));
     ASSERT_TRUE(board && entry);
     // It opened without taking the keyboard from the game window.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return area.activeSubWindow() == board; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area.activeSubWindow() == board; }, kEventuallyMs));
     EXPECT_FALSE(drawer.isAncestorOf(QApplication::focusWidget()));
     EXPECT_TRUE(board->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == board);
 
@@ -305,7 +305,7 @@ TEST_F(FrameTest, TheDrawerIsNeverTheActiveWindowAndLeavesTheKeyboardToTheGame) 
     pref().Show();
     ASSERT_EQ(area.activeSubWindow(), &pref().Host());
     QTest::mouseClick(entry, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return entry->hasFocus(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return entry->hasFocus(); }, kEventuallyMs));
     QTest::keyClicks(entry, QStringLiteral("salut"));
     EXPECT_EQ(entry->text(), QStringLiteral("salut"));
     EXPECT_TRUE(entry->hasFocus());
@@ -316,7 +316,7 @@ TEST_F(FrameTest, TheDrawerIsNeverTheActiveWindowAndLeavesTheKeyboardToTheGame) 
     // The area's own turn through its windows passes it by.
     for (int turn = 0; turn < 6; ++turn) {
         area.activateNextSubWindow();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return area.activeSubWindow() && area.activeSubWindow() != &drawer.Host(); }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return area.activeSubWindow() && area.activeSubWindow() != &drawer.Host(); }, kEventuallyMs));
     }
 }
 
@@ -327,7 +327,7 @@ TEST_F(FrameTest, CtrlWIsFermerAloneInEveryWindow) {
         warnings.push_back(m.toStdString());
     });
     frame().Maximize();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame(), kEventuallyMs));
     for (int round = 0; round < 2; ++round) {
         pref().Show();
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &pref(), Qt::Key_W, Qt::ControlModifier);

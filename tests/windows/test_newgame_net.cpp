@@ -25,6 +25,7 @@
 
 #include "app_fixture.h"
 #include "qstring_print.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@
 
 namespace {
 
-constexpr int kWait = 10000;
+constexpr int kWait = kEventuallyMs;
 const QString kLocalRefusal = QStringLiteral("Vous ne pouvez pas utiliser une adresse locale à l'ordinateur");
 
 std::int32_t tokens(const KxMap& board) {

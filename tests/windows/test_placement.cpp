@@ -20,6 +20,7 @@
 #include "windows/outilcontain.h"
 
 #include "app_fixture.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +67,7 @@ protected:
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
         ASSERT_EQ(QGuiApplication::primaryScreen()->size(), QSize(1280, 1024));
         frame().Maximize();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame(), kEventuallyMs));
         ASSERT_TRUE(QTest::qWaitFor([&] { return frame().isMaximized() && viewport()->height() > 900; }, kWait));
     }
     // A game on screen with its drawer open, as the hub starts one.

@@ -24,6 +24,7 @@
 
 #include "app_fixture.h"
 #include "qstring_print.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -82,7 +83,7 @@ protected:
 
     // Waits until it is the user's turn with nothing moving, or the game is over.
     bool waitForTurn() {
-        return QTest::qWaitFor([&] { return fw::Exists<wnd::game>() && idle() && (board().GameMain || board().EndedGame); }, 10000);
+        return QTest::qWaitFor([&] { return fw::Exists<wnd::game>() && idle() && (board().GameMain || board().EndedGame); }, kEventuallyMs);
     }
 
     // Drags the lit token from the rack onto the column and lets go.
@@ -133,7 +134,7 @@ protected:
             } else {
                 drag(col);
             }
-            ASSERT_TRUE(QTest::qWaitFor([&] { return sent.size() > before; }, 5000)) << "no move went out";
+            ASSERT_TRUE(QTest::qWaitFor([&] { return sent.size() > before; }, kEventuallyMs)) << "no move went out";
             EXPECT_EQ(sent.back(), QStringLiteral("IPLA%1#-1").arg(col));
         }
         ASSERT_TRUE(waitForTurn());
@@ -148,7 +149,7 @@ bool isMove(const QString& s) { return s.startsWith(QLatin1String("IPLA")); }
 TEST_F(PlayTest, StartUpGameAgainstTheComputerPlayedWithDrags) {
     seed({{"difficulty", fw::Variant(std::int32_t(3))}});
     start();
-    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<wnd::game>(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<wnd::game>(); }, kEventuallyMs));
     EXPECT_EQ(game().type, QStringLiteral("serveur"));
     EXPECT_EQ(line("StaticText1"), QStringLiteral("Vous êtes serveur"));
     EXPECT_EQ(board().CouleurSelf, -1);
@@ -178,11 +179,11 @@ TEST_F(PlayTest, StartUpGameAgainstTheComputerPlayedWithDrags) {
 TEST_F(PlayTest, ClickModeDropsAtTheClickedColumn) {
     seed({{"clickForJeton", fw::Variant(true)}, {"difficulty", fw::Variant(std::int32_t(2))}});
     start();
-    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<wnd::game>(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<wnd::game>(); }, kEventuallyMs));
     ASSERT_TRUE(waitForTurn());
     const std::size_t before = sent.size();
     click(4);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return sent.size() > before; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sent.size() > before; }, kEventuallyMs));
     EXPECT_EQ(sent.back(), QStringLiteral("IPLA4#-1"));
     playToTheEnd(true);
     expectTokensInTheirCells();
@@ -199,7 +200,7 @@ TEST_F(PlayTest, AWholeGameStartedFromTheMenuWithTheMouse) {
     ASSERT_TRUE(jeu && jeu->menu());
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(jeu).center());
     QMenu* menu = jeu->menu();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, kEventuallyMs));
     QAction* item = nullptr;
     for (QAction* a : menu->actions())
         if (a->text() == QLatin1String("Nouvelle partie ...")) item = a;
@@ -216,7 +217,7 @@ TEST_F(PlayTest, AWholeGameStartedFromTheMenuWithTheMouse) {
     ASSERT_TRUE(ok->isEnabled());
     QTest::mouseClick(ok, Qt::LeftButton, {}, ok->rect().center());
 
-    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<wnd::game>(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<wnd::game>(); }, kEventuallyMs));
     EXPECT_FALSE(fw::Exists<wnd::newgame>());
     EXPECT_EQ(game().type, QStringLiteral("serveur"));
     EXPECT_EQ(board().CouleurSelf, -1);
@@ -249,14 +250,14 @@ TEST_F(PlayTest, AWinThatEntersTheTopTenIsNamedInTheDrawerAndKeptAfterQuit) {
     EXPECT_FALSE(fw::Exists<wnd::game>());
     twin().LaunchServer(-1);
     DullGuest guest;
-    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<wnd::game>(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<wnd::game>(); }, kEventuallyMs));
 
     // Chat goes both ways, plain.
     OutilContain& panel = *game().moutil();
     auto* entry = panel.findChild<QLineEdit*>(QStringLiteral("EditField2"));
     entry->setText(QStringLiteral("bonne chance"));
     QTest::keyClick(entry, Qt::Key_Return);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !guest.chat.empty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !guest.chat.empty(); }, kEventuallyMs));
     EXPECT_EQ(guest.chat[0], QStringLiteral("MESS<serveur>bonne chance"));
 
     for (int i = 0; i < 4; ++i) {
@@ -280,7 +281,7 @@ TEST_F(PlayTest, AWinThatEntersTheTopTenIsNamedInTheDrawerAndKeptAfterQuit) {
     // "Nouvelle Partie" restarts both sides and empties the chat log here.
     panel.AddChatString(QStringLiteral("<client>encore"));
     QTest::mouseClick(panel.findChild<QPushButton*>(QStringLiteral("PushButton1")), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return guest.newGames == 1; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return guest.newGames == 1; }, kEventuallyMs));
     EXPECT_TRUE(panel.ChatLog().isEmpty());
     EXPECT_FALSE(board().EndedGame);
     EXPECT_FALSE(game().endGame);
