@@ -28,11 +28,24 @@ peer_if=quorril1
 guest_address=198.18.0.1
 peer_address=198.18.0.2
 
+# Nothing is set up but in a network namespace this script has just made: one whose only links are
+# loopback and, on the peer's side, its end of the pair, and which has no route anywhere. (The
+# test addresses must never land on the machine's own network, whatever the environment says.)
+fresh_namespace() {
+  local links
+  links=$(ip -o link show | awk -F': ' '{ sub(/@.*/, "", $2); print $2 }' | grep -vx -e lo ${1:+-e "$1"} || true)
+  if [ -n "$links" ] || [ -n "$(ip route show)" ] || [ -n "$(ip -6 route show)" ]; then
+    echo "with-avahi-pair: not in a network namespace of its own (links: ${links//$'\n'/ }); nothing is set up" >&2
+    exit 1
+  fi
+}
+
 if [ "${1:-}" = "--peer" ]; then
   # The peer's side, in its own namespace: once its end of the link has come, it runs its daemon
   # until its standard input closes (when the guest's side ends, however it ends).
   dir=$2
   for _ in $(seq 200); do ip link show "$peer_if" >/dev/null 2>&1 && break; sleep 0.05; done
+  fresh_namespace "$peer_if"
   ip link set lo up
   ip addr add "$peer_address/24" dev "$peer_if"
   ip link set "$peer_if" up
@@ -50,6 +63,7 @@ if [ -z "${QUORRIL_AVAHI_PAIR:-}" ]; then
   fi
 fi
 
+fresh_namespace
 ip link set lo up
 dir=$(mktemp -d "${TMPDIR:-/tmp}/quorril-pair.XXXXXX")
 peer_pid=""
