@@ -17,7 +17,6 @@ namespace fw {
 namespace {
 
 int g_boxes = 0;
-int g_open = 0;
 
 void fill(QMessageBox& box, const QString& text) {
     box.setObjectName(QStringLiteral("MsgBox"));
@@ -58,14 +57,12 @@ private:
 class Modality : public QObject {
 public:
     explicit Modality(Window& box) : box_(&box.Host()) {
-        ++g_open;
         outer_ = detail::SetModal(&box);
         qApp->installEventFilter(this);
     }
     ~Modality() override {
         qApp->removeEventFilter(this);
         detail::SetModal(outer_);
-        --g_open;
     }
 
 protected:
@@ -130,6 +127,6 @@ void MsgBox(const QString& text) {
 
 int MsgBoxCount() { return g_boxes; }
 
-bool MsgBoxWaiting() { return g_open > 0; }
+bool MsgBoxWaiting() { return detail::Modal() != nullptr; }
 
 }  // namespace fw

@@ -179,6 +179,8 @@ Window* SetModal(Window* w) {
     return before;
 }
 
+Window* Modal() { return modalWindow(); }
+
 void NoteActivated(QMdiSubWindow* sub) {
     Window* w = windowOf(sub);
     if (!w) return;

@@ -32,6 +32,8 @@ void InstallAccessibility();
 // The window that keeps the active state while it waits for its answer (a message box), or
 // nullptr; answers the one it replaces.
 Window* SetModal(Window* w);
+// That window, while one waits.
+Window* Modal();
 }  // namespace detail
 
 class Window : public QWidget {

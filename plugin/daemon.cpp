@@ -73,7 +73,8 @@ private:
 
     // The loop.
     AvahiTimeout* after(int ms, AvahiTimeoutCallback callback, void* user);
-    void rearm(AvahiTimeout* t, int ms);
+    // Makes t fire ms from now, made anew or moved when it is there already.
+    void arm(AvahiTimeout*& t, int ms, AvahiTimeoutCallback callback, void* user);
     static void OnInbox(AvahiWatch* w, int fd, AvahiWatchEvent event, void* self);
     void takeWishes();
     bool quitting();
@@ -158,7 +159,11 @@ AvahiTimeout* Daemon::after(int ms, AvahiTimeoutCallback callback, void* user) {
     return api_->timeout_new(api_, &tv, callback, user);
 }
 
-void Daemon::rearm(AvahiTimeout* t, int ms) {
+void Daemon::arm(AvahiTimeout*& t, int ms, AvahiTimeoutCallback callback, void* user) {
+    if (!t) {
+        t = after(ms, callback, user);
+        return;
+    }
     struct timeval tv;
     avahi_elapse_time(&tv, unsigned(ms), 0);
     api_->timeout_update(t, &tv);
@@ -238,8 +243,7 @@ void Daemon::connect() {
     if (!c) {
         // No bus: tried again later.
         state_ = AVAHI_CLIENT_CONNECTING;
-        if (!reconnect_) reconnect_ = after(kRetryMs, OnReconnect, this);
-        else rearm(reconnect_, kRetryMs);
+        arm(reconnect_, kRetryMs, OnReconnect, this);
         clientChanged();
     }
     answered();
@@ -256,8 +260,7 @@ void Daemon::OnClient(AvahiClient* c, AvahiClientState state, void* self) {
     if (state == AVAHI_CLIENT_FAILURE) {
         // The daemon or the bus went away. The client is freed and made anew a little later,
         // never from inside its own callback; the new one waits for the daemon to come back.
-        if (!d->reconnect_) d->reconnect_ = d->after(kReconnectMs, OnReconnect, d);
-        else d->rearm(d->reconnect_, kReconnectMs);
+        d->arm(d->reconnect_, kReconnectMs, OnReconnect, d);
     }
 }
 
@@ -350,8 +353,7 @@ void Daemon::open(Search& s) {
                                           OnBrowse, &s);
     if (s.browser || !up() || !transient(avahi_client_errno(client_))) return;
     // The daemon did not answer in time (it was stopped or busy): asked again later.
-    if (!s.retry) s.retry = after(kRetryMs, OnSearchRetry, &s);
-    else rearm(s.retry, kRetryMs);
+    arm(s.retry, kRetryMs, OnSearchRetry, &s);
 }
 
 void Daemon::OnSearchRetry(AvahiTimeout* t, void* search) {

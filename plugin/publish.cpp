@@ -35,14 +35,14 @@ void Publish::Stop() {
         w.generation = generation;
         w.advert.reset();
     });
-    if (stopped_pending_ < UINT32_MAX) ++stopped_pending_;
+    if (stopsPending_ < UINT32_MAX) ++stopsPending_;
     hub_->Poke();
 }
 
 void Publish::Turn() {
     std::weak_ptr<char> alive = alive_;
-    while (stopped_pending_ > 0) {
-        --stopped_pending_;
+    while (stopsPending_ > 0) {
+        --stopsPending_;
         if (stopped_) stopped_(instance_);
         if (alive.expired()) return;
     }

@@ -45,7 +45,7 @@ private:
     std::uint64_t generation_ = 0;
     bool wanted_ = false;
     // Stopped events to raise on the next turn.
-    std::uint32_t stopped_pending_ = 0;
+    std::uint32_t stopsPending_ = 0;
     std::shared_ptr<char> alive_ = std::make_shared<char>();
 };
 
