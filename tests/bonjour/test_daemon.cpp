@@ -11,6 +11,7 @@
 #include "announced.h"
 #include "qstring_print.h"
 #include "../net/netfixture.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,7 @@
 namespace {
 
 const QString kType = QStringLiteral("_servquorril._tcp.");
-constexpr int kWait = 30000;
+constexpr int kWait = kEventuallyMs;
 
 bool ctl(const char* what) {
     const char* script = std::getenv("QUORRIL_AVAHI_CTL");

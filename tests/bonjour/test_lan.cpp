@@ -13,6 +13,7 @@
 #include "announced.h"
 #include "qstring_print.h"
 #include "../net/netfixture.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@
 
 namespace {
 
-constexpr int kWait = 30000;
+constexpr int kWait = kEventuallyMs;
 const QString kType = QStringLiteral("_servquorril._tcp");
 
 QString peerAddress() { return qEnvironmentVariable("QUORRIL_PEER_ADDRESS"); }

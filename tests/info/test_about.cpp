@@ -399,7 +399,7 @@ TEST_F(AboutTest, FramesFadeAtTheirEdgesAndLoseTheirCorners) {
 TEST_F(AboutTest, ChosenAgainItComesToTheFrontWithoutRestartingTheCredits) {
     EXPECT_FALSE(shell::TheMenu().Choose(QStringLiteral("AppleAproposdeTarvelle4")));
     about* w = &::about();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->first; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->first; }, kEventuallyMs));
     const int scrolled = w->i;
     pref().Show();
     EXPECT_EQ(fw::FrontProgramWindow(), &pref());
@@ -410,7 +410,7 @@ TEST_F(AboutTest, ChosenAgainItComesToTheFrontWithoutRestartingTheCredits) {
     EXPECT_FALSE(w->first);
     EXPECT_EQ(w->Height(), 430);
     // The scroll goes on from where it was (it wraps only after the whole text).
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w->i < scrolled; }, 30000)) << w->i << " " << scrolled;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->i < scrolled; }, kEventuallyMs)) << w->i << " " << scrolled;
 }
 
 TEST_F(AboutTest, ANewWindowAfterACloseStartsFromTheTop) {
@@ -464,7 +464,7 @@ TEST_F(AboutTest, HoweverItClosesTheProducerHasStoppedAndDrawsNoMore) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
             EXPECT_EQ(gone->tab.Count(), queued);
             QTest::qWait(150);  // restart ticks would have come by now
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !gone; }, 30000));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !gone; }, kEventuallyMs));
         }
     }
 }

@@ -41,7 +41,7 @@ constexpr int kAnswerMs = 5000;
 // What the system still holds of a flood when the peer has handed it over is read a slice per
 // turn of the loop, and the test's own waiting sleeps between turns: the answer after a flood
 // takes longer here than under the program's own loop (bench/chatflood measures that one).
-constexpr int kAfterFloodMs = 30000;
+constexpr int kAfterFloodMs = kEventuallyMs;
 
 // A frame from participant 1 to the host.
 QByteArray toHost(const QString& payload) { return net::MakeFrame(1, net::kTagToId + net::Pad5(0) + payload); }
@@ -61,9 +61,9 @@ struct Outcome {
 void seat(RawPeer& peer) {
     twin().LaunchServer(-1);
     ASSERT_TRUE(peer.connected());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.got.contains("TCOL-1"); }, kAnswerMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.got.contains("TCOL-1"); }, kEventuallyMs));
     peer.write(toHost(QStringLiteral("ISOK")));
-    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<class wnd::game>() && game().moutil(); }, kAnswerMs));
+    ASSERT_TRUE(QTest::qWaitFor([] { return fw::Exists<class wnd::game>() && game().moutil(); }, kEventuallyMs));
     ASSERT_EVENTUALLY(game().moutil()->isVisible());
 }
 
@@ -170,7 +170,7 @@ void burst() {
     EXPECT_LE(panel.ChatLog().size(), OutilContain::kMaxLogChars + OutilContain::kMaxLogLines);
     // The view shows them, the newest in view.
     auto* view = panel.findChild<QPlainTextEdit*>(QStringLiteral("EditField1"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->document()->lastBlock().text() == expected.last(); }, kAnswerMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->document()->lastBlock().text() == expected.last(); }, kEventuallyMs));
     EXPECT_EQ(view->document()->blockCount(), OutilContain::kMaxLogLines);
     EXPECT_EQ(view->document()->firstBlock().text(), expected.first());
     EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
@@ -180,7 +180,7 @@ void burst() {
     KxMap& board = *game().KxGrid;
     board.GameMain = false;
     peer.write(toHost(QStringLiteral("IPLA4#1")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return board.gameMap.CountJeton(4) == 1; }, kAnswerMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return board.gameMap.CountJeton(4) == 1; }, kEventuallyMs));
 }
 
 // Runs the application as main() does, with its preferences in config, with body on its loop,

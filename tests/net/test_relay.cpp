@@ -371,7 +371,7 @@ TEST_F(Relay, ABurstThenAGoneConnectionDeliversEveryFrameBeforeTheError) {
         for (int i = 0; i < kFrames; ++i) burst += wire(1, kTagToId + Pad5(0) + payload(i));
         one->s->write(burst);
         one->s->disconnectFromHost();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !s.only("Stat").empty(); }, 30000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !s.only("Stat").empty(); }, kEventuallyMs));
         check(s.ev, 1000);
     }
     {
@@ -388,7 +388,7 @@ TEST_F(Relay, ABurstThenAGoneConnectionDeliversEveryFrameBeforeTheError) {
         peer->disconnectFromHost();
         ASSERT_TRUE(QTest::qWaitFor([&] {
             return std::any_of(c.ev.begin(), c.ev.end(), [](const Event& e) { return e.kind == "Stat" && e.code == 0; });
-        }, 30000));
+        }, kEventuallyMs));
         check(c.ev, 0);
     }
 }

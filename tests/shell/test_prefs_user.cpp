@@ -5,6 +5,7 @@
 #include "shell/preferences.h"
 
 #include "child.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@
 
 namespace {
 
-constexpr int kWait = 30000;
+constexpr int kWait = kEventuallyMs;
 
 struct Outcome {
     int exitCode = -1;

@@ -3,6 +3,7 @@
 #include "shell/preferences.h"
 
 #include "child.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -30,11 +31,11 @@ TEST(Signals, EachEndsTheProgramWithItsNormalQuit) {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(QUORRIL_BINARY), {});
-        ASSERT_TRUE(program.waitForStarted(5000));
+        ASSERT_TRUE(program.waitForStarted(kEventuallyMs));
         // Past the start-up, into the event loop: the program catches the signal by then.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return catchesSignal(program, sig); }, 30000)) << sig;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return catchesSignal(program, sig); }, kEventuallyMs)) << sig;
         ASSERT_TRUE(signalChild(program, sig)) << sig;
-        ASSERT_TRUE(program.waitForFinished(30000)) << sig;
+        ASSERT_TRUE(program.waitForFinished(kEventuallyMs)) << sig;
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << sig;
         EXPECT_EQ(program.exitCode(), 0) << sig;
 

@@ -206,7 +206,7 @@ TEST_F(BoardTest, TheWinningLinePulsesByRepaintingItsOwnTokensOnly) {
     EXPECT_TRUE(QTest::qWaitFor([&] {
         sizes.insert(int(std::lround(k().animWinnerInst->Inset())));
         return sizes.size() >= 5;
-    }, 30000));
+    }, kEventuallyMs));
     k().removeEventFilter(&watch);
     EXPECT_FALSE(watch.painted.isEmpty());
     EXPECT_TRUE((watch.painted - line).isEmpty()) << "painted beyond the line, in a box of "

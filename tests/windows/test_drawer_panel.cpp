@@ -103,7 +103,7 @@ TEST_F(PanelTest, TheLogKeepsTheNewestLinesInViewWithinItsBounds) {
     // The view takes the log's new lines on a later turn.
     auto viewHas = [&](int blocks, const QString& last) {
         return QTest::qWaitFor(
-            [&] { return view->document()->blockCount() == blocks && view->document()->lastBlock().text() == last; }, 30000);
+            [&] { return view->document()->blockCount() == blocks && view->document()->lastBlock().text() == last; }, kEventuallyMs);
     };
     for (int i = 0; i < 1000; ++i) p.AddChatString(QStringLiteral("<client>ligne %1").arg(i));
     QStringList lines = p.ChatLog().split(CR, Qt::SkipEmptyParts);
@@ -163,7 +163,7 @@ TEST_F(PanelTest, ABurstLargerThanTheLogGivesTheViewOnlyTheLinesItKeeps) {
     }
     const QStringList lines = p.ChatLog().split(CR, Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), OutilContain::kMaxLogLines);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->lastBlock().text() == lines.last(); }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return doc->lastBlock().text() == lines.last(); }, kEventuallyMs));
     EXPECT_EQ(doc->blockCount(), OutilContain::kMaxLogLines);
     EXPECT_EQ(doc->firstBlock().text(), QStringLiteral("<client>19700 ") + text);
     // The kept lines once, not the burst.
@@ -263,20 +263,20 @@ struct PaintCount : QObject {
 TEST_F(PanelTest, TheEntrysBlinkingCaretRepaintsTheEntryAlone) {
     game().Launch(QStringLiteral("serveur"), -1);
     wnd::Outil_Mac& drawer = *game().o_mac;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !drawer.IsClosed() && drawer.isVisible(); }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !drawer.IsClosed() && drawer.isVisible(); }, kEventuallyMs));
     ASSERT_TRUE(QTest::qWaitForWindowActive(drawer.window(), kEventuallyMs));
     auto* entry = drawer.findChild<QLineEdit*>(QStringLiteral("EditField2"));
     auto* group = drawer.findChild<QGroupBox*>(QStringLiteral("GroupBox1"));
     QTest::mouseClick(entry, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return entry->hasFocus(); }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return entry->hasFocus(); }, kEventuallyMs));
     PaintCount own, behind;
     entry->installEventFilter(&own);
     // From the first blink after the click's own repaints on.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return own.paints >= 1; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return own.paints >= 1; }, kEventuallyMs));
     own.paints = 0;
     for (QWidget* w : {static_cast<QWidget*>(&drawer), static_cast<QWidget*>(drawer.Tools()), static_cast<QWidget*>(group)})
         w->installEventFilter(&behind);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return own.paints >= 4; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return own.paints >= 4; }, kEventuallyMs));
     EXPECT_EQ(behind.paints, 0);
     // What the entry paints under its own rounded corners is what the group shows there.
     const QImage seen = drawer.Tools()->grab(QRect(entry->geometry().topLeft(), QSize(1, 1))).toImage();

@@ -162,7 +162,7 @@ protected:
     static bool hostListens() {
         QTcpSocket s;
         s.connectToHost(QStringLiteral("127.0.0.1"), 1234);
-        const bool ok = s.waitForConnected(2000);
+        const bool ok = s.waitForConnected(kEventuallyMs);
         s.abort();
         return ok;
     }

@@ -43,7 +43,7 @@
 
 namespace {
 
-constexpr int kWait = 30000;
+constexpr int kWait = kEventuallyMs;
 
 void xdotool(const QStringList& args) { ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0); }
 void clickAt(QPoint global) {
