@@ -3,7 +3,6 @@
 #include "framework/pluginhost.h"
 #include "shell/app.h"
 #include "shell/menu.h"
-#include "sprites/resources.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -44,11 +43,7 @@ int main(int argc, char** argv) {
     int status = 0;
     auto* app = new shell::App();
     try {
-        // Cached pictures and sounds go first at finalisation, before the windows.
-        app->AtFinalise(ReleaseResources);
-        app->SetMenuBar(&shell::TheMenu());
-        app->Register();
-        shell::AddApplicationMenuHandlers(*app);
+        shell::Prepare(*app);
         status = app->Run();
     } catch (const std::exception& e) {
         fw::ReportUnhandled("main", e.what());

@@ -117,6 +117,13 @@ void AddApplicationMenuHandlers(App& app) {
     app.AddMenuHandler(QStringLiteral("JeuMeilleursScores"), [&app] { return app._JeuMeilleursScores_Action(); });
 }
 
+void Prepare(App& app) {
+    app.AtFinalise(ReleaseResources);
+    app.SetMenuBar(&TheMenu());
+    app.Register();
+    AddApplicationMenuHandlers(app);
+}
+
 }  // namespace shell
 
 shell::App& App() {

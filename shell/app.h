@@ -40,6 +40,10 @@ public:
 // Binds the application object's six menu commands by item name.
 void AddApplicationMenuHandlers(App& app);
 
+// Readies a new application object as the program runs it: the cached pictures and sounds go
+// first at finalisation, then the menu bar, the registration and the menu commands.
+void Prepare(App& app);
+
 }  // namespace shell
 
 // The registered application object (it exists for the whole run).

@@ -7,7 +7,6 @@
 #include "shell/app.h"
 #include "shell/menu.h"
 #include "shell/preferences.h"
-#include "sprites/resources.h"
 
 #include <QApplication>
 #include <QFile>
@@ -91,10 +90,7 @@ int main(int argc, char** argv) {
             if (f.open(QIODevice::WriteOnly)) f.write(p.Serialise());
         }
         auto* app = new shell::App();
-        app->AtFinalise(ReleaseResources);
-        app->SetMenuBar(&shell::TheMenu());
-        app->Register();
-        shell::AddApplicationMenuHandlers(*app);
+        shell::Prepare(*app);
 
         double cpu0 = 0, wall0 = 0;
         std::int32_t i0 = 0;

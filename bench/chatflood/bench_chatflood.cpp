@@ -12,7 +12,6 @@
 #include "shell/app.h"
 #include "shell/menu.h"
 #include "shell/preferences.h"
-#include "sprites/resources.h"
 #include "windows/game.h"
 #include "windows/outilcontain.h"
 
@@ -114,10 +113,7 @@ int main(int argc, char** argv) {
         }
         fw::TCPSocket::SetListenAddress(QStringLiteral("127.0.0.1"));
         auto* app = new shell::App();
-        app->AtFinalise(ReleaseResources);
-        app->SetMenuBar(&shell::TheMenu());
-        app->Register();
-        shell::AddApplicationMenuHandlers(*app);
+        shell::Prepare(*app);
 
         Guest guest;
         std::atomic<int> step{0};        // 1: seated, 2k+2: burst k written, 2k+3: burst k answered

@@ -13,7 +13,6 @@
 #include "shell/menu.h"
 #include "shell/preferences.h"
 #include "sprites/kxmap.h"
-#include "sprites/resources.h"
 #include "windows/game.h"
 #include "windows/outilcontain.h"
 #include "eventually.h"
@@ -200,10 +199,7 @@ int runAsMain(const QTemporaryDir& config, const std::function<void()>& body, qi
 
     // As main() makes it.
     auto* app = new shell::App();
-    app->AtFinalise(ReleaseResources);
-    app->SetMenuBar(&shell::TheMenu());
-    app->Register();
-    shell::AddApplicationMenuHandlers(*app);
+    shell::Prepare(*app);
     Outcome outcome;
     // Two turns of the loop: the application's Open event runs first.
     QTimer::singleShot(0, [&] {
