@@ -5,26 +5,17 @@
 #   bench_pulse [quorril binary]
 set -euo pipefail
 export QUORRIL_BIN=${1:-@QUORRIL_BINARY@}
-desktop=@SOURCE_DIR@/tests/support/with-desktop.sh
 export QUORRIL_ORIGIN=@SOURCE_DIR@/tests/support/board-origin.sh
-for tool in Xvfb openbox xdotool xwininfo import; do
-  command -v "$tool" >/dev/null || { echo "bench_pulse: $tool is missing (xvfb, openbox, xdotool, x11-utils, imagemagick)"; exit 1; }
-done
+export QUORRIL_BENCH_SUPPORT=@SOURCE_DIR@/bench/support/desktop-game.sh
+source "$QUORRIL_BENCH_SUPPORT"
+bench_needs bench_pulse "xvfb, openbox, xdotool, x11-utils, imagemagick" Xvfb openbox xdotool xwininfo import
+bench_port_free bench_pulse
 
-# The game against the computer is hosted on port 1234: with the port taken, no game starts.
-if (exec 3<>/dev/tcp/127.0.0.1/1234) 2>/dev/null; then
-  echo "bench_pulse: port 1234 is in use; run it when the port is free (or in a network namespace of its own)"
-  exit 1
-fi
-
-exec "$desktop" bash -c '
+exec @SOURCE_DIR@/tests/support/with-desktop.sh bash -c '
   set -euo pipefail
-  work=$(mktemp -d)
+  source "$QUORRIL_BENCH_SUPPORT"
   # Sounds off, so only the picture is measured; a click on a column plays there.
-  printf "\x0bsndAmbiance\x0b\x00\x0bsndBruitage\x0b\x00\x0asndEndgame\x0b\x00\x0dclickForJeton\x0b\x01" >"$work/Quorril prefs."
-  XDG_CONFIG_HOME=$work "$QUORRIL_BIN" >"$work/log" 2>&1 & game=$!
-  trap "kill $game 2>/dev/null; wait $game 2>/dev/null; rm -rf $work" EXIT
-  sleep 4   # splash, handshake with the computer player, drawer opening
+  bench_start_game bench_pulse "\x0bsndAmbiance\x0b\x00\x0bsndBruitage\x0b\x00\x0asndEndgame\x0b\x00\x0dclickForJeton\x0b\x01"
 
   read -r ox oy < <("$QUORRIL_ORIGIN")   # the board on the screen
   board="640x420+$ox+$oy"
@@ -40,7 +31,6 @@ exec "$desktop" bash -c '
     done
     return 1
   }
-  cpu_ticks() { sed "s/^.*) //" "/proc/$game/stat" | awk "{print \$12 + \$13}"; }
 
   won=no
   for move in $(seq 0 29); do
@@ -52,9 +42,9 @@ exec "$desktop" bash -c '
   [ "$won" = yes ] || { echo "bench_pulse: no game was won"; exit 1; }
   sleep 2   # the end-of-game show slides in
   hz=$(getconf CLK_TCK)
-  before=$(cpu_ticks)
+  before=$(bench_cpu_ticks)
   sleep 10
-  after=$(cpu_ticks)
+  after=$(bench_cpu_ticks)
   moving || { echo "bench_pulse: the winning line stopped"; exit 1; }
   awk -v t=$((after - before)) -v hz="$hz" "BEGIN { printf \"finished game, winning line pulsing: %.0f ms of CPU in 10 s = %.2f %% of a core\n\", t * 1000 / hz, t * 100 / hz / 10 }"
 '
