@@ -4,6 +4,9 @@
 # machine, and port 1234 is its own. Needs root, or unprivileged user namespaces.
 #   loopback-only.sh command [args...]
 set -euo pipefail
+# Debian keeps the daemons and network tools (avahi-daemon, ip) in /usr/sbin and /sbin, which an
+# ordinary user's PATH leaves out: they are found there whoever runs this.
+PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin"
 # Scripts that run themselves through this one see it is done.
 export QUORRIL_LOOPBACK_ONLY=1
 inner='ip link set lo up && exec "$@"'

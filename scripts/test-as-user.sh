@@ -5,6 +5,7 @@
 # ordinary user, `make test` already is that run and nothing more is done.
 #   scripts/test-as-user.sh [user]
 set -euo pipefail
+PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin"
 root=$(cd "$(dirname "$0")/.." && pwd)
 user=${1:-quorril-ci}
 
@@ -27,5 +28,6 @@ chown -R "$user:" "$tree"
 chmod 0755 "$tree"
 
 echo "test-as-user: make test as $user in $tree"
-runuser -u "$user" -- env -i HOME="$(getent passwd "$user" | cut -d: -f6)" PATH="$PATH" LANG="${LANG:-C.UTF-8}" \
-  make -C "$tree" test
+# A login shell of that user's own: the environment and PATH that /etc/profile gives them (on
+# Debian without /usr/sbin), none of root's.
+runuser -l "$user" -c "echo \"test-as-user: PATH=\$PATH\"; make -C '$tree' test"

@@ -21,6 +21,9 @@
 #   QUORRIL_PEER_NETNS    the peer's network namespace (a /proc/PID/ns/net file), for a test that
 #                         makes a listening socket there (setns)
 set -euo pipefail
+# Debian keeps the daemons and network tools (avahi-daemon, ip) in /usr/sbin and /sbin, which an
+# ordinary user's PATH leaves out: they are found there whoever runs this.
+PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin"
 
 here=$(cd "$(dirname "$0")" && pwd)
 guest_if=quorril0

@@ -28,6 +28,9 @@
 #   QUORRIL_AVAHI_SERVICES  the daemon's folder of static services (*.service files), read at
 #                           each start and reload.
 set -euo pipefail
+# Debian keeps the daemons and network tools (avahi-daemon, ip) in /usr/sbin and /sbin, which an
+# ordinary user's PATH leaves out: they are found there whoever runs this.
+PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin"
 
 here=$(cd "$(dirname "$0")" && pwd)
 
