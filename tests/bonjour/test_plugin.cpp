@@ -185,12 +185,17 @@ TEST_F(Plugin, PublishedServicesAreFoundResolvedAndRemovedByIndex) {
     ASSERT_TRUE(seen.waitFor(QStringLiteral("removed 2147483647")));
     EXPECT_EQ(browser.Browsing_Count(), 1);
 
-    // Stop ends the search and empties the list, without events.
+    // Stop ends the search and empties the list, without events: a search still running hears
+    // the withdrawal that follows, the stopped one would have heard it by then.
+    fw::Bonjour witness;
+    Watch heard(witness);
+    witness.Browsing_Start(kType);
+    ASSERT_TRUE(heard.waitFor(QStringLiteral("resolved 0 Partie trois")));
     const int beforeStop = seen.log.size();
     browser.Browsing_Stop();
     EXPECT_EQ(browser.Browsing_Count(), 0);
     first.Publishing_Stop();
-    QTest::qWait(1500);
+    ASSERT_TRUE(heard.waitFor(QStringLiteral("removed 0 Partie trois")));
     EXPECT_EQ(seen.log.size(), beforeStop);
 }
 
@@ -211,7 +216,13 @@ TEST_F(Plugin, ASecondStartLeavesOnePublicationAndStopWithNothingDoesNothing) {
     host.Publishing_Stop();
     host.Publishing_Stop();
     ASSERT_TRUE(seen.waitFor(QStringLiteral("removed 0 Second")));
-    QTest::qWait(100);
+    // A stop asked of another control afterwards is told on a later turn: once it has come, a stop
+    // the second call had made up would have come before it.
+    fw::Bonjour marker;
+    Watch marked(marker);
+    marker.Publishing_Start(kType, QStringLiteral("Repère"), {});
+    marker.Publishing_Stop();
+    ASSERT_TRUE(marked.waitFor(QStringLiteral("stopped")));
     EXPECT_EQ(hosted.count(QStringLiteral("stopped")), 2);
 }
 

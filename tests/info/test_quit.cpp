@@ -32,10 +32,9 @@ namespace {
         if (!f.open(QIODevice::WriteOnly)) std::_Exit(2);
         f.write(p.Serialise());
     }
+    // Readied as main() readies it, so the quit runs the program's own finalisers.
     auto* app = new shell::App();
-    app->SetMenuBar(&shell::TheMenu());
-    app->Register();
-    shell::AddApplicationMenuHandlers(*app);
+    shell::Prepare(*app);
     QPointer<wnd::about> window;
     QPointer<fw::Thread> producer;
     bool credits = false;
@@ -61,6 +60,7 @@ namespace {
     const bool closed = !window || window->IsClosed();
     app->Finalise();
     const bool gone = !window && !producer;
+    shell::ReleaseMenu();
     delete app;
     std::fprintf(stderr, "status %d, credits ran %d, closed %d, window and producer gone %d\n", status, credits,
                  closed, gone);

@@ -205,21 +205,24 @@ TEST_F(FrameTest, TheDrawerIsAPanelGluedToTheGameWindow) {
 
 TEST_F(FrameTest, AWindowOpenedAfterTheGameStaysAboveItsDrawer) {
     wnd::Outil_Mac& drawer = openGame();
+    QMdiArea& area = frame().Area();
     game().Show();
-    QTest::qWait(20);
+    ASSERT_EVENTUALLY(area.activeSubWindow() == &game().Host() && drawer.Visible());
     WinIP().Show();
     WinIP().SetLeft(drawer.Left());
     WinIP().SetTop(drawer.Top());
-    // The game window's loss of its active state is handled after the window came up.
-    QTest::qWait(50);
+    // The game window's loss of its active state is handled after the window came up: once the
+    // area has moved its active state, what that posted has run too.
+    ASSERT_EVENTUALLY(area.activeSubWindow() == &WinIP().Host());
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     QWidget* hit = viewport()->childAt(drawer.FrameGeometry().topLeft() + QPoint(20, 20));
     ASSERT_NE(hit, nullptr);
     EXPECT_TRUE(WinIP().Host().isAncestorOf(hit)) << hit->metaObject()->className();
 
     // Back in front, the game window takes its drawer with it.
     game().Show();
-    QTest::qWait(50);
-    EXPECT_EQ(viewport()->childAt(drawer.FrameGeometry().center()), drawer.childAt(drawer.rect().center()));
+    EXPECT_EVENTUALLY(viewport()->childAt(drawer.FrameGeometry().center()) == drawer.childAt(drawer.rect().center()));
 }
 
 // Every interface below iface, depth first; the bounds keep a broken tree from running away.
