@@ -164,6 +164,10 @@ bool game::Event_KeyDown(const QString& key) {
         keys.clear();
         return false;
     }
+    // Past the word's length nothing typed can match until "@": a long session of typing keeps
+    // one key more than the word, not every key.
+    constexpr std::size_t kWord = 5;
+    if (keys.size() > kWord) return false;
     keys.push_back(key);
     QString typed;
     for (const QString& k : keys) typed += k;

@@ -312,6 +312,11 @@ TEST_F(BoardTest, TheHiddenWordShowsTheComputerPlayersWindow) {
     ia().SetVisible(false);
     QTest::keyClicks(&game(), QStringLiteral("qwelt"));
     EXPECT_FALSE(ia().isVisible());
+    // However much is typed, what is kept stays a word long, and the word still works after "@".
+    QTest::keyClicks(&game(), QString(5000, QLatin1Char('q')));
+    EXPECT_LE(game().keys.size(), 6u);
+    QTest::keyClicks(&game(), QStringLiteral("@qwelt"));
+    EXPECT_TRUE(ia().isVisible());
 }
 
 TEST_F(BoardTest, AudioItemsFlipTheirPreferenceAndMarkWhileTheGameIsInFront) {
