@@ -9,7 +9,28 @@
 #include <QImage>
 #include <QPixmap>
 
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
+
+// Qt's X11 platform ends the process with exit(1), from inside the event loop, when the
+// connection to the display breaks (the X server went, as at the end of a desktop session). exit()
+// would then tear the program's objects down under the running loop and its threads: a hang or a
+// crash, and the run's preferences never written. The program exports its own exit() to every
+// library it loads: called while the loop runs, it runs the part of the quit that needs no
+// display and ends the process at once; anywhere else it is the C library's.
+extern "C" [[noreturn]] void exit(int status) {
+    if (fw::Application::EndWithoutDisplay()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    using Exit = void (*)(int);
+    static const auto next = reinterpret_cast<Exit>(::dlsym(RTLD_NEXT, "exit"));
+    if (next) next(status);
+    std::_Exit(status);
+}
 
 namespace {
 

@@ -128,7 +128,21 @@ int Application::Run() {
         sigaction(SIGHUP, &sa, nullptr);
     }
     QTimer::singleShot(0, this, [this] { Guard("App.Open", [this] { Event_Open(); }); });
-    return QApplication::exec();
+    looping_ = true;
+    const int status = QApplication::exec();
+    looping_ = false;
+    return status;
+}
+
+bool Application::EndWithoutDisplay() {
+    Application* app = g_current;
+    if (!app || !app->looping_) return false;
+    if (!app->ended_) {
+        app->ended_ = true;
+        app->quitting_ = true;
+        Guard("App.DisplayLost", [app] { app->Event_DisplayLost(); });
+    }
+    return true;
 }
 
 bool Application::Quit() {

@@ -52,6 +52,9 @@ public:
     virtual void Event_Close() {}
     // Answer true to cancel the quit.
     virtual bool Event_CancelClose() { return false; }
+    // The run is ending without its display (the connection to it broke): what the quit does
+    // that needs no display; nothing is drawn or shown any more, and the process ends after it.
+    virtual void Event_DisplayLost() {}
 
     using MenuHandler = std::function<bool()>;
     void AddMenuHandler(const QString& item, MenuHandler handler);
@@ -74,6 +77,12 @@ public:
     bool Quit();
     bool Quitting() const { return quitting_; }
 
+    // For a process that is being ended from inside the event loop by code that is not the
+    // program's (Qt's X11 platform does so when the display connection breaks): raises the
+    // application's DisplayLost once and answers true while its loop runs; false otherwise, and
+    // the process ends as it would have.
+    static bool EndWithoutDisplay();
+
     // The program window the user activated last (never the frame); nullptr when none.
     Window* FrontWindow() const;
 
@@ -86,6 +95,8 @@ private:
     MenuBar* menuBar_ = nullptr;
     Frame* frame_ = nullptr;
     bool quitting_ = false;
+    bool looping_ = false;
+    bool ended_ = false;
     std::vector<std::function<void()>> finalisers_;
 };
 

@@ -66,6 +66,15 @@ void App::Event_Close() {
     if (prefs) prefs->SavePrefs();
 }
 
+// The part of the quit that needs no display: the top ten into the store, as the high-score
+// window's close request puts it, then the one write of the file. (A window that was never made
+// holds nothing the store lacks.)
+void App::Event_DisplayLost() {
+    IsTerminating = true;
+    if (fw::Exists<wnd::scores>()) ::scores().StoreTable();
+    if (prefs) prefs->SavePrefs();
+}
+
 bool App::_JeuNewGame_Action() {
     newgame().Show();
     return false;

@@ -25,6 +25,7 @@ public:
     void Event_EnableMenuItems() override;
     void Event_Close() override;
     bool Event_CancelClose() override;
+    void Event_DisplayLost() override;
 
     bool _JeuNewGame_Action();
     bool _AideAidedeTarvelle4_Action();

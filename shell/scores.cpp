@@ -95,12 +95,16 @@ void scores::Event_Open() {
 bool scores::Event_CancelClose(bool appQuitting) {
     (void)appQuitting;  // the application's own flag decides
     SetVisible(false);
+    StoreTable();
+    return !App().IsTerminating;
+}
+
+void scores::StoreTable() {
     Preferences& p = store();
     for (int i = 0; i < kRanks; ++i) {
         p.SetItem(nameKey(i), fw::Variant(namesArray[i]));
         p.SetItem(scoreKey(i), fw::Variant(scoresArray[i]));
     }
-    return !App().IsTerminating;
 }
 
 void scores::Event_EnableMenuItems() { FichierFermer().SetEnabled(true); }

@@ -25,6 +25,8 @@ public:
     void Event_EnableMenuItems() override;
     bool _FichierFermer_Action();
 
+    // Puts the table into the preferences store, as every close request does.
+    void StoreTable();
     // Whether the score would enter the list: some entry is strictly lower.
     bool isInTopTen(std::int32_t score) const;
     // Enters the pair above every equal score when it belongs in the list, and redraws.
