@@ -10,6 +10,10 @@
 
 #include <map>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 #include <csignal>
 
 namespace fw {
@@ -86,6 +90,21 @@ void ignoreSigpipe() {
     ::sigaction(SIGPIPE, &ignore, nullptr);
 }
 
+// Keepalive probes on a quiet connection, and a bound on how long anything sent (data or a probe)
+// may go unanswered: the system then ends the connection with a time-out.
+void watchForSilence(QTcpSocket* s) {
+    const int fd = int(s->socketDescriptor());
+    if (fd < 0) return;
+    const int on = 1, quiet = TCPSocket::kQuietSeconds, probe = TCPSocket::kProbeSeconds;
+    const int probes = TCPSocket::kSilentPeerMs / 1000 / TCPSocket::kProbeSeconds;
+    const unsigned silent = TCPSocket::kSilentPeerMs;
+    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &quiet, sizeof quiet);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &probe, sizeof probe);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &silent, sizeof silent);
+}
+
 QHostAddress bindAddress() {
     const QString& a = listenAddress();
     return a.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(a);
@@ -139,8 +158,10 @@ void TCPSocket::adopt(QTcpSocket* s) {
     s->setParent(this);
     s->setReadBufferSize(kMaxReadBytes);
     const std::uint64_t gen = generation_;
-    connect(s, &QAbstractSocket::connected, this, [this, gen] {
+    if (s->state() == QAbstractSocket::ConnectedState) watchForSilence(s);
+    connect(s, &QAbstractSocket::connected, this, [this, s, gen] {
         if (gen != generation_) return;
+        watchForSilence(s);
         Guard("TCPSocket.Connected", [this] { Event_Connected(); });
     });
     // New data is a turn of its own, unless the rest of earlier data has a turn coming already.
@@ -205,6 +226,13 @@ void TCPSocket::Connect() {
         return;
     }
     s->connectToHost(address_, quint16(port_));
+    // Unanswered, an attempt would go on for minutes (the system's own retries).
+    QTimer::singleShot(kConnectMs, this, [this, gen] {
+        if (gen != generation_ || errored_ || !sock_ || sock_->state() == QAbstractSocket::ConnectedState) return;
+        errored_ = true;
+        sock_->abort();
+        raiseError(LostConnection);
+    });
 }
 
 void TCPSocket::Listen() {

@@ -6,7 +6,10 @@
 // raise SIGPIPE. What waits to go out to a peer is bounded: a write that would queue more than
 // kMaxQueuedBytes ends the connection, which then fails like a lost one. What has come in is
 // bounded too: the socket takes up to kMaxReadBytes from the system, the system holds the rest
-// (and the peer waits) until the program has read. Event_DataAvailable comes once per turn of
+// (and the peer waits) until the program has read. A peer that stops answering without a word
+// (its cable pulled, its network gone) ends the connection as a lost one once it has been silent
+// kSilentPeerMs, whether or not anything waits to go to it; a connection attempt that has not
+// succeeded after kConnectMs fails so too. Event_DataAvailable comes once per turn of
 // the event loop: a handler may read a slice of what has arrived, and it comes again on the next
 // turn for the rest, so the program's windows have their turn between slices. An error comes
 // after every byte that arrived before it.
@@ -42,6 +45,15 @@ public:
     static constexpr qint64 kMaxQueuedBytes = 8 * 1024 * 1024;
     // Enough for the program's reads to keep up with a fast peer.
     static constexpr qint64 kMaxReadBytes = 1024 * 1024;
+    // A quiet connection is asked whether its peer is still there (TCP keepalive) after
+    // kQuietSeconds, then every kProbeSeconds; a peer silent for kSilentPeerMs (to a probe, or
+    // to data sent) is gone. A live peer answers every probe: however long a player thinks, the
+    // connection stays.
+    static constexpr int kQuietSeconds = 10;
+    static constexpr int kProbeSeconds = 5;
+    static constexpr int kSilentPeerMs = 30000;
+    // A host that has not answered a connection attempt by then is not there.
+    static constexpr int kConnectMs = 20000;
 
     explicit TCPSocket(QObject* parent = nullptr);
     ~TCPSocket() override;
