@@ -341,7 +341,6 @@ void Daemon::apply(std::uint64_t object, const Wish& w) {
     drop(a);
     a.generation = w.generation;
     a.want = w.advert;
-    a.renames = 0;
     if (a.want && running()) enroll(a);
 }
 
@@ -405,11 +404,20 @@ void Daemon::OnBrowse(AvahiServiceBrowser* b, AvahiIfIndex interface, AvahiProto
                 for (Resolving* r : gone) d.forget(*r);
                 break;
             }
-            case AVAHI_BROWSER_FAILURE:
-                // A search that fails is not reported: the list stays as it is.
-                avahi_service_browser_free(b);
-                s.browser = nullptr;
+            case AVAHI_BROWSER_FAILURE: {
+                // The failure is not reported as such. What the search had found is reported
+                // removed, as when the daemon goes (its reports would not reach anyone), and the
+                // search starts again a moment later, for as long as it is wanted: its first
+                // reports list the services anew.
+                d.close(s);
+                Event gone;
+                gone.kind = Event::Kind::DaemonGone;
+                gone.object = s.object;
+                gone.generation = s.generation;
+                if (!d.post(std::move(gone))) return;
+                d.arm(s.retry, kRetryMs, OnSearchRetry, &s);
                 break;
+            }
             default:
                 break;
         }
@@ -529,6 +537,8 @@ int Daemon::rename(Advert& a, std::string& name) {
 
 void Daemon::enroll(Advert& a) {
     if (!a.want || !running()) return;
+    // Each enrolment has its own few renames: those of the daemon's earlier runs do not count.
+    a.renames = 0;
     AvahiEntryGroup* g = avahi_entry_group_new(client_, OnGroup, &a);
     if (!g) return fail(a, avahi_client_errno(client_));
     a.group = g;

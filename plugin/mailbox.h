@@ -70,7 +70,7 @@ struct Event {
         Found,       // a service was reported (serial: this report, key)
         Removed,     // a service went (key)
         Resolved,    // report serial resolved (service: what the accessors read)
-        DaemonGone,  // the daemon went away: every service found with it is gone
+        DaemonGone,  // the daemon went away, or the search failed: every service it found is gone
         Published,   // the advertisement goes out
         Failed,      // the advertisement failed (error); nothing is advertised any more
     };
