@@ -9,6 +9,7 @@
 #include "framework/pluginhost.h"
 #include "windows/newgame.h"
 #include "announced.h"
+#include "failing_search.h"
 #include "qstring_print.h"
 #include "../net/netfixture.h"
 #include "eventually.h"
@@ -43,16 +44,16 @@ bool ctl(const char* what) {
 // it has started again, they go with it and come back with it.
 class StaticServices {
 public:
-    StaticServices(int n, const QString& prefix) : dir_(qEnvironmentVariable("QUORRIL_AVAHI_SERVICES")) {
-        for (int k = 0; k < n; ++k) {
+    StaticServices(int n, const QString& prefix) : StaticServices(numbered(n, prefix)) {}
+    explicit StaticServices(const QStringList& names) : dir_(qEnvironmentVariable("QUORRIL_AVAHI_SERVICES")) {
+        for (int k = 0; k < names.size(); ++k) {
             QFile f(dir_.filePath(QStringLiteral("partie-%1.service").arg(k)));
             if (!f.open(QIODevice::WriteOnly)) continue;
             f.write(QStringLiteral("<?xml version=\"1.0\" standalone='no'?>\n"
                                    "<!DOCTYPE service-group SYSTEM \"avahi-service.dtd\">\n"
-                                   "<service-group><name>%1 %2</name>"
-                                   "<service><type>_servquorril._tcp</type><port>%3</port></service></service-group>\n")
-                        .arg(prefix)
-                        .arg(k)
+                                   "<service-group><name>%1</name>"
+                                   "<service><type>_servquorril._tcp</type><port>%2</port></service></service-group>\n")
+                        .arg(names[k].toHtmlEscaped())
                         .arg(4000 + k)
                         .toUtf8());
         }
@@ -64,6 +65,11 @@ public:
     bool Published() const { return restarted_; }
 
 private:
+    static QStringList numbered(int n, const QString& prefix) {
+        QStringList names;
+        for (int k = 0; k < n; ++k) names << QStringLiteral("%1 %2").arg(prefix).arg(k);
+        return names;
+    }
     QDir dir_;
     bool restarted_ = false;
 };
@@ -265,6 +271,60 @@ TEST_F(DaemonTrouble, TheControlsGoAtQuitWhileTheDaemonIsStalled) {
     EXPECT_LT(quitMs, kQuitMs) << "the quit waited on the stalled daemon";
     EXPECT_LT(heart.Longest(), Heartbeat::kStuck) << "the window did not answer for " << heart.LongestSeconds() << " s";
     ASSERT_TRUE(ctl("resume"));
+}
+
+// The daemon fails the dialog's search a moment after it listed a game: the list is not left
+// frozen, since the search starts again by itself and a game announced after the failure is listed
+// beside the first, while the dialog stays open.
+TEST_F(DaemonTrouble, ASearchTheDaemonFailsStartsAgainWhileTheDialogIsOpen) {
+    Announce first(Announce::Game(QStringLiteral("Partie 1")));
+    const int failedBefore = QuorrilFailedSearches();
+    QuorrilFailNextSearches(1, 1500);
+    wnd::newgame& d = newgame();
+    QTest::mouseClick(d.GameStyle[1], Qt::LeftButton, {}, d.GameStyle[1]->rect().center());
+    auto rows = [&] {
+        QStringList r;
+        for (int i = 0; i < d.ListBox1->ListCount(); ++i) r << d.ListBox1->Cell(i, 0);
+        r.sort();
+        return r;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rows() == QStringList{QStringLiteral("Partie 1")}; }, kWait)) << rows().join('|').toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QuorrilFailedSearches() > failedBefore; }, kWait)) << "the search was not made to fail";
+    Announce second(Announce::Game(QStringLiteral("Partie 2")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rows() == (QStringList{QStringLiteral("Partie 1"), QStringLiteral("Partie 2")}); }, kWait))
+        << rows().join('|').toStdString();
+}
+
+// Sixteen services of this machine hold the game's name and its next fifteen: each time the
+// daemon comes back, the hosted game is announced again under the first free name, however many
+// times it came back.
+TEST_F(DaemonTrouble, AHostedGameIsAnnouncedAgainAfterEveryDaemonRestartHoweverManyRenamesItTook) {
+    QStringList taken{QStringLiteral("Hote")};
+    for (int k = 2; k <= 16; ++k) taken << QStringLiteral("Hote #%1").arg(k);
+    StaticServices published(taken);
+    ASSERT_TRUE(published.Published());
+    constexpr int kPort = 4999;
+    fw::Bonjour watcher;
+    // The game is the service on its own port.
+    auto listed = [&](const QString& name) {
+        for (int i = 0; i < watcher.Browsing_Count(); ++i)
+            if (watcher.Browsing_Name(i) == name && watcher.Browsing_Port(i, 0) == kPort) return true;
+        return false;
+    };
+    watcher.Browsing_Start(kType);
+    fw::Bonjour host;
+    QStringList errors;
+    host.Publish_Error = [&](std::int32_t e) { errors << QString::number(e); };
+    host.Publishing_StartPort(kType, QStringLiteral("Hote"), {}, kPort);
+    for (int run = 1; run <= 4; ++run) {
+        SCOPED_TRACE(testing::Message() << "daemon run " << run);
+        if (run > 1) {
+            ASSERT_TRUE(ctl("stop"));
+            ASSERT_TRUE(ctl("start"));
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return listed(QStringLiteral("Hote #17")); }, kWait)) << watcher.Browsing_Count() << " listed";
+        EXPECT_EQ(errors, QStringList{});
+    }
 }
 
 }  // namespace

@@ -52,7 +52,9 @@ auto onThePeer(F make) {
     const bool there = own >= 0 && peer >= 0 && ::setns(peer, CLONE_NEWNET) == 0;
     EXPECT_TRUE(there) << "cannot enter the peer's network";
     auto made = make();
-    if (there) EXPECT_EQ(::setns(own, CLONE_NEWNET), 0);
+    if (there) {
+        EXPECT_EQ(::setns(own, CLONE_NEWNET), 0);
+    }
     if (own >= 0) ::close(own);
     if (peer >= 0) ::close(peer);
     return made;
