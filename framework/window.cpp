@@ -69,6 +69,17 @@ protected:
         QMdiSubWindow::focusInEvent(e);
         if (!panel_ && widget() && QApplication::focusWidget() == this) widget()->setFocus(e->reason());
     }
+    // The frame presses the box it last saw the pointer over, and it stops looking while a drag
+    // moves the window: the first click on a box after a drag, or after the pointer jumped there,
+    // pressed nothing. It is shown where the pointer is first.
+    void mousePressEvent(QMouseEvent* e) override {
+        if (!panel_ && e->button() == Qt::LeftButton) {
+            QMouseEvent hover(QEvent::MouseMove, e->position(), e->scenePosition(), e->globalPosition(), Qt::NoButton, Qt::NoButton,
+                              e->modifiers(), e->pointingDevice());
+            QMdiSubWindow::mouseMoveEvent(&hover);
+        }
+        QMdiSubWindow::mousePressEvent(e);
+    }
 
 private:
     const bool panel_;
@@ -198,6 +209,18 @@ void NoteActivated(QMdiSubWindow* sub) {
     markFront(w);
 }
 
+QMdiSubWindow* ActivatedBefore(QMdiArea& area, QMdiSubWindow* gone) {
+    // A window shown without being activated (the splash) is passed by.
+    auto& a = activations();
+    for (auto it = a.rbegin(); it != a.rend(); ++it) {
+        Window* w = it->data() ? it->data()->MenuWindow() : nullptr;
+        QMdiSubWindow* s = w ? w->sub() : nullptr;
+        if (!s || s == gone || s->mdiArea() != &area || w->IsClosed() || !s->isVisible() || s->isMinimized()) continue;
+        return s;
+    }
+    return nullptr;
+}
+
 void Restack() {
     static bool busy = false;
     if (busy) return;
@@ -271,6 +294,16 @@ Window::Window(Kind kind) : QWidget(nullptr), panel_(kind == Kind::Panel) {
         // Keyboard focus inside a panel would otherwise make it the active sub-window: the
         // owner stays the active one while the user types in its panel.
         QObject::disconnect(qApp, SIGNAL(focusChanged(QWidget*, QWidget*)), s, SLOT(_q_processFocusChanged(QWidget*, QWidget*)));
+        // It makes its owner the active window instead, once the focus change is over, and the
+        // control keeps the keyboard. (When the area itself made the panel active, in its turn
+        // through the windows, handActivationToOwner gives the owner the keyboard as well.)
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+            QMdiSubWindow* s = sub();
+            if (!now || !isAncestorOf(now) || !s || !s->mdiArea() || s->mdiArea()->activeSubWindow() == s) return;
+            QMetaObject::invokeMethod(this, [this, keep = QPointer<QWidget>(now)] {
+                if (keep && keep->hasFocus()) ownerTakesActivation(keep);
+            }, Qt::QueuedConnection);
+        });
         // Its sub-window activates itself when its content shows: the panel's content keeps
         // that to itself.
         installEventFilter(this);
@@ -427,12 +460,22 @@ void Window::Show() {
 // keyboard.
 void Window::handActivationToOwner() {
     QMdiSubWindow* s = sub();
+    if (s && s->mdiArea() && s->mdiArea()->activeSubWindow() == s) ownerTakesActivation(nullptr);
+}
+
+// The user works in a panel (a click, the keyboard in one of its controls): its owner becomes the
+// active window, as if the panel were part of it, and the menus serve the owner; keep, the
+// control that took the keyboard, keeps it.
+void Window::ownerTakesActivation(QWidget* keep) {
     Window* owner = MenuWindow();
     QMdiSubWindow* ownerSub = owner && owner != this ? owner->sub() : nullptr;
-    QMdiArea* area = s ? s->mdiArea() : nullptr;
-    if (!ownerSub || !area || closed_ || owner->IsClosed() || area->activeSubWindow() != s) return;
-    if (!ownerSub->isVisible() || ownerSub->isMinimized()) return;
+    QMdiArea* area = ownerSub ? ownerSub->mdiArea() : nullptr;
+    if (!area || closed_ || owner->IsClosed() || !ownerSub->isVisible() || ownerSub->isMinimized()) return;
+    if (area->activeSubWindow() == ownerSub) return;
+    const QPointer<QWidget> kept(keep);
     area->setActiveSubWindow(ownerSub);
+    // An activated window gives the keyboard to its own last control.
+    if (kept && QApplication::focusWidget() != kept) kept->setFocus(Qt::MouseFocusReason);
 }
 
 void Window::SetVisible(bool v) {
@@ -554,6 +597,8 @@ void Window::closeEvent(QCloseEvent* e) {
 
 bool Window::eventFilter(QObject* o, QEvent* e) {
     if (o == this && panel_ && e->type() == QEvent::Show) return true;
+    // A click on the panel beside its controls (they take their own) makes its owner active.
+    if (o == this && panel_ && e->type() == QEvent::MouseButtonPress) ownerTakesActivation(nullptr);
     // The sub-window is compared as a plain object: it also sends events while it is being
     // destroyed, when it is no longer one.
     if (o == subObject_.data()) {
@@ -567,6 +612,13 @@ bool Window::eventFilter(QObject* o, QEvent* e) {
         case QEvent::Show:
         case QEvent::ZOrderChange:
             detail::Restack();
+            break;
+        case QEvent::Hide:
+            // The window beneath (the one activated before it) becomes the active one, as on a
+            // desktop: at once, before the area picks one in an order of its own and brings that
+            // one to the front.
+            if (QMdiSubWindow* s = sub(); s && !panel_ && s->mdiArea() && s->mdiArea()->activeSubWindow() == s)
+                if (QMdiSubWindow* next = detail::ActivatedBefore(*s->mdiArea(), s)) s->mdiArea()->setActiveSubWindow(next);
             break;
         default:
             break;

@@ -13,6 +13,7 @@
 #include <map>
 #include <vector>
 
+class QMdiArea;
 class QMdiSubWindow;
 
 namespace fw {
@@ -22,6 +23,9 @@ class Window;
 namespace detail {
 // The frame's area reports its active sub-window here.
 void NoteActivated(QMdiSubWindow* sub);
+// When the active window goes: the window activated before it that is still on screen, if any,
+// to take its place.
+QMdiSubWindow* ActivatedBefore(QMdiArea& area, QMdiSubWindow* gone);
 // Keeps the modal dialog frames above every other window of the area.
 void Restack();
 // Keeps the windows that open centred in the area centred while it changes size, until they
@@ -139,6 +143,7 @@ private:
     friend void DestroyAllWindows();
     friend void detail::NoteActivated(QMdiSubWindow* sub);
     friend void detail::Restack();
+    friend QMdiSubWindow* detail::ActivatedBefore(QMdiArea& area, QMdiSubWindow* gone);
     friend void detail::AreaResized();
     void fitHost();
     void reveal();
@@ -149,6 +154,7 @@ private:
     QPoint centredPlace(QSize size) const;
     QPoint defaultPlace(QSize size) const;
     void handActivationToOwner();
+    void ownerTakesActivation(QWidget* keep);
 
     // The window's frame in the area, or nullptr (none, or it is being destroyed).
     QMdiSubWindow* sub() const;
