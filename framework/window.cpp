@@ -560,6 +560,14 @@ void Window::SetHeight(int h) {
     if (inside) moveInsideArea();
 }
 
+void Window::SetWidth(int w) {
+    const QMdiSubWindow* s = sub();
+    const bool inside = s && s->parentWidget() && s->parentWidget()->rect().contains(s->geometry());
+    setFixedWidth(w);
+    fitHost();
+    if (inside) moveInsideArea();
+}
+
 void Window::AddMenuHandler(const QString& item, MenuHandler handler) { menuHandlers_[item] = std::move(handler); }
 
 const Window::MenuHandler* Window::FindMenuHandler(const QString& item) const {

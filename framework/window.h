@@ -82,8 +82,9 @@ public:
     void SetLeft(int left);
     int Width() const { return width(); }
     int Height() const { return height(); }
-    // A window of fixed size takes the new height at once, its frame with it.
+    // A window of fixed size takes the new height or width at once, its frame with it.
     void SetHeight(int h);
+    void SetWidth(int w);
 
     // The title bar's boxes and the kind of frame: Qt's window hints (no maximise hint means no
     // maximise box). The type Qt::Dialog makes a modal dialog frame: it stays above the other

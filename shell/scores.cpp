@@ -1,5 +1,6 @@
 #include "shell/scores.h"
 
+#include "framework/application.h"
 #include "framework/graphics.h"
 #include "framework/guard.h"
 #include "shell/app.h"
@@ -7,7 +8,11 @@
 #include "shell/preferences.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMdiArea>
+#include <QScreen>
+#include <QScrollArea>
 
 #include <algorithm>
 #include <utility>
@@ -18,6 +23,12 @@ namespace {
 
 const QString kNobody = QStringLiteral("Nobody");
 constexpr std::int32_t kNoScore = -1;
+
+// The window and its list at their design sizes, for lines of 32 characters at most; the room
+// the window leaves for its frame's borders when it widens to the area.
+constexpr int kWidth = 528, kHeight = 409;
+constexpr int kListLeft = 20, kListTop = 52, kListWidth = 488, kListHeight = 337;
+constexpr int kScreenMargin = 40;
 
 QFont makeFont(const char* family, int pixels, bool bold) { return fw::DesignFont(QString::fromLatin1(family), pixels, bold); }
 
@@ -54,18 +65,30 @@ scores::scores() {
     setWindowTitle(QStringLiteral("Meilleurs scores"));
     SetWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinimizeButtonHint);
-    setFixedSize(528, 409);
+    setFixedSize(kWidth, kHeight);
 
     heading(this, "StaticText2", QStringLiteral("NOM"), 20, 14, 66, Qt::AlignLeft);
-    heading(this, "StaticText3", QStringLiteral("SCORE"), 407, 14, 101, Qt::AlignRight);
+    StaticText3 = heading(this, "StaticText3", QStringLiteral("SCORE"), 407, 14, 101, Qt::AlignRight);
 
-    StaticText1 = new QLabel(this);
+    // Lines too long for the widest window the screen holds scroll sideways.
+    list_ = new QScrollArea(this);
+    list_->setFrameShape(QFrame::NoFrame);
+    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list_->setWidgetResizable(false);
+    list_->viewport()->setAutoFillBackground(false);
+    // The style would keep a pixel around the list: the list stands where the window lays it.
+    list_->setStyleSheet(QStringLiteral("QScrollArea { border: none; background: transparent; }"));
+    list_->setGeometry(kListLeft, kListTop, kListWidth, kListHeight);
+    StaticText1 = new QLabel(list_);
     StaticText1->setObjectName(QStringLiteral("StaticText1"));
     StaticText1->setTextFormat(Qt::PlainText);
     StaticText1->setFont(makeFont("Monaco", 25, false));
     StaticText1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     StaticText1->setStyleSheet(QStringLiteral("color: black;"));
-    StaticText1->setGeometry(20, 52, 488, 337);
+    StaticText1->setAutoFillBackground(false);
+    StaticText1->resize(kListWidth, kListHeight);
+    list_->setWidget(StaticText1);
 
     namesArray.fill(kNobody);
     scoresArray.fill(kNoScore);
@@ -158,6 +181,26 @@ void scores::ReloadScore() {
     shown.replace(QChar(13), QChar(10));
     if (shown.endsWith(QChar(10))) shown.chop(1);
     StaticText1->setText(shown);
+    fitLongestLine();
+}
+
+void scores::fitLongestLine() {
+    const QFontMetrics fm(StaticText1->font());
+    const int needed = fm.boundingRect(QRect(0, 0, 1 << 20, 1 << 16), Qt::AlignLeft | Qt::AlignTop, StaticText1->text()).width() + 2;
+    const int lineWidth = std::max(kListWidth, needed);
+    // As wide as the frame's area (or the screen) holds, with room for the window's borders.
+    int room = 0;
+    if (fw::Application* app = fw::Application::Current(); app && app->FrameWindow().isVisible())
+        room = app->FrameWindow().Area().viewport()->width();
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        room = screen->availableGeometry().width();
+    const int widest = std::min(kWidth + lineWidth - kListWidth, std::max(kWidth, room - kScreenMargin));
+    StaticText1->resize(lineWidth, kListHeight);
+    if (widest == width()) return;
+    SetWidth(widest);
+    list_->setGeometry(kListLeft, kListTop, widest - (kWidth - kListWidth), kListHeight);
+    // The score's heading stays over the scores' right edge.
+    StaticText3->move(widest - kListLeft - StaticText3->width(), StaticText3->y());
 }
 
 }  // namespace wnd

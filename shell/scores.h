@@ -9,6 +9,7 @@
 #include <cstdint>
 
 class QLabel;
+class QScrollArea;
 
 namespace wnd {
 
@@ -44,7 +45,12 @@ public:
     std::array<std::int32_t, kRanks> scoresArray{};
 
 private:
+    // The window as wide as the longest line, within what the screen holds.
+    void fitLongestLine();
+
     QLabel* StaticText1 = nullptr;
+    QScrollArea* list_ = nullptr;
+    QLabel* StaticText3 = nullptr;
     QString text_;
 };
 

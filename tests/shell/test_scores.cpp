@@ -7,6 +7,7 @@
 #include "shell/scores.h"
 
 #include "app_fixture.h"
+#include "eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,9 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
 
 #include <limits>
 #include <memory>
@@ -226,7 +230,7 @@ TEST_F(Scores, QuitStoresTheTableThenClosesAndTheFileHoldsIt) {
 TEST_F(Scores, TheDottedListFitsItsLabelInAMonospacedFont) {
     wnd::scores& s = openWith({{QString(25, QLatin1Char('W')), 99999}, {QString(25, QLatin1Char('M')), -9999}});
     QLabel& list = *s.Control<QLabel>("StaticText1");
-    EXPECT_EQ(list.geometry(), QRect(20, 52, 488, 337));
+    EXPECT_EQ(QRect(list.mapTo(&s, QPoint()), list.size()), QRect(20, 52, 488, 337));
     EXPECT_EQ(list.font().pixelSize(), 25);
     const QFontInfo info(list.font());
     EXPECT_EQ(info.family(), QStringLiteral("DejaVu Sans Mono"));
@@ -245,6 +249,48 @@ TEST_F(Scores, TheDottedListFitsItsLabelInAMonospacedFont) {
     EXPECT_EQ(s.Control<QLabel>("StaticText2")->text(), QStringLiteral("NOM"));
     EXPECT_EQ(s.Control<QLabel>("StaticText3")->text(), QStringLiteral("SCORE"));
     EXPECT_EQ(s.Control<QLabel>("StaticText3")->geometry().right(), 407 + 101 - 1);
+}
+
+// Names of any length: every line shows whole, its score included, in a window as wide as the
+// longest line; a line longer than the screen holds scrolls to its end. The window comes back to
+// its size once the long names are gone.
+TEST_F(Scores, EveryLineShowsWholeWithItsScoreHoweverLongItsName) {
+    const QString marie = QStringLiteral("Marie-Hélène de La Rochefoucauld");
+    ASSERT_EQ(marie.size(), 32);
+    struct Case {
+        QString name;
+        bool scrolls;
+    };
+    const Case cases[] = {{marie, false}, {QString(45, QLatin1Char('W')), false}, {QString(400, QLatin1Char('n')), true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.size());
+        wnd::scores& s = openWith({{c.name, 408}, {QStringLiteral("Zoé"), 12}});
+        s.Show();
+        QLabel& list = *s.Control<QLabel>("StaticText1");
+        auto* area = s.findChild<QScrollArea*>();
+        ASSERT_TRUE(area);
+        const QFontMetrics fm(list.font());
+        const QString first = c.name + QStringLiteral("  408");
+        // The line's end, its score, lies inside the label, and the label inside the window or its scroll.
+        EXPECT_GE(list.width(), fm.horizontalAdvance(first));
+        EXPECT_TRUE(s.rect().contains(QRect(area->mapTo(&s, QPoint()), area->size())));
+        if (c.scrolls) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return area->horizontalScrollBar()->isVisibleTo(&s); }, kEventuallyMs));
+            area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());
+            EXPECT_LE(list.mapTo(area->viewport(), QPoint(list.width(), 0)).x(), area->viewport()->width());
+        } else {
+            EXPECT_FALSE(area->horizontalScrollBar()->isVisibleTo(&s));
+            EXPECT_GE(area->viewport()->width(), fm.horizontalAdvance(first));
+        }
+        // The score's heading stays over the scores' right edge.
+        EXPECT_EQ(s.Control<QLabel>("StaticText3")->geometry().right(), s.width() - 21);
+        // Its frame holds it whole.
+        EXPECT_TRUE(QRect(QPoint(), s.Host().size()).contains(QRect(s.mapTo(&s.Host(), QPoint()), s.size())));
+        discard(s);
+    }
+    wnd::scores& s = openWith({{QStringLiteral("Zoé"), 12}});
+    EXPECT_EQ(s.size(), QSize(528, 409));
+    discard(s);
 }
 
 }  // namespace
