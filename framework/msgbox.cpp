@@ -94,7 +94,13 @@ protected:
     }
 
 private:
-    bool inBox(const QWidget* w) const { return w && (w == box_ || box_->isAncestorOf(w)); }
+    // Every waiting box has a filter, asked from the newest: each lets through what reaches the
+    // innermost box, the one being answered, so that a box over a box can be answered.
+    bool inBox(const QWidget* w) const {
+        const Window* innermost = detail::Modal();
+        const QWidget* box = innermost ? &innermost->Host() : box_.data();
+        return w && box && (w == box || box->isAncestorOf(w));
+    }
     QPointer<QWidget> box_;
     QPointer<Window> outer_;
 };

@@ -2,6 +2,7 @@
 // in that area, title bars with the boxes each window asks for, the drawer glued to the game
 // window, and Ctrl+W reaching « Fermer » alone.
 #include "framework/application.h"
+#include "framework/msgbox.h"
 #include "framework/timer.h"
 #include "framework/window.h"
 #include "game/ia.h"
@@ -21,6 +22,7 @@
 #include "windows/outil_mac.h"
 
 #include "app_fixture.h"
+#include "qstring_print.h"
 #include "eventually.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +33,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <QElapsedTimer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
@@ -338,6 +343,55 @@ TEST_F(FrameTest, CtrlWIsFermerAloneInEveryWindow) {
     }
     qInstallMessageHandler(previous);
     for (const std::string& w : warnings) EXPECT_EQ(w.find("mbiguous"), std::string::npos) << w;
+}
+
+// A message box opens over a message box still waiting: the inner one is answered by a click
+// (the outer one takes none meanwhile), then the outer one by the keyboard, each ending its own
+// wait.
+TEST_F(FrameTest, AMessageBoxOverAMessageBoxIsAnsweredThenTheOuterOne) {
+    frame().Maximize();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame(), kEventuallyMs));
+    auto box = [&](const QString& text) -> QMessageBox* {
+        for (QMessageBox* b : frame().findChildren<QMessageBox*>(QStringLiteral("MsgBox")))
+            if (b->text() == text && b->isVisible()) return b;
+        return nullptr;
+    };
+    const QString outerText = QStringLiteral("extérieure"), innerText = QStringLiteral("intérieure");
+    QStringList answered, problems;
+    // The boxes wait in loops of their own: the user's part is played from inside them.
+    QTimer user;
+    QElapsedTimer since;
+    since.start();
+    int step = 0;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        QMessageBox* outer = box(outerText);
+        QMessageBox* inner = box(innerText);
+        if (step == 0 && outer && inner) {
+            QTest::mouseClick(outer->button(QMessageBox::Ok), Qt::LeftButton);
+            if (!box(outerText)) problems << QStringLiteral("the outer box was answered under the inner one");
+            QTest::mouseClick(inner->button(QMessageBox::Ok), Qt::LeftButton);
+            step = 1;
+        } else if (step == 1 && outer && !inner) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            step = 2;
+        }
+        if (since.elapsed() > kEventuallyMs) {
+            // Unanswerable: ended from here, so that the test reports it rather than hangs.
+            problems << QStringLiteral("unanswered at step %1").arg(step);
+            for (QMessageBox* b : frame().findChildren<QMessageBox*>(QStringLiteral("MsgBox"))) b->done(0);
+        }
+    });
+    user.start(20);
+    QTimer::singleShot(0, [&] {
+        fw::MsgBox(innerText);
+        answered << innerText;
+    });
+    fw::MsgBox(outerText);
+    answered << outerText;
+    user.stop();
+    EXPECT_EQ(answered, (QStringList{innerText, outerText}));
+    EXPECT_EQ(problems, QStringList{});
+    EXPECT_FALSE(fw::MsgBoxWaiting());
 }
 
 }  // namespace
