@@ -5,7 +5,8 @@
 // strings; from then on every fw::Bonjour made gets a plug-in instance behind it and receives the
 // plug-in's events. The program never links the plug-in: a missing, damaged or unloadable one,
 // or one that registers nothing, leaves every control empty and unavailable, and the program runs
-// on. A file is loaded only when it is a regular file holding a whole library of this build.
+// on. A file is loaded only when it is a regular file holding a whole library of this build
+// (framework/pluginloader.h).
 #include <QString>
 
 #include <functional>
