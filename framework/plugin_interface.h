@@ -115,23 +115,14 @@ typedef const char* (*PluginStringBytesFn)(PluginString* s, std::int32_t* length
 // "StringRelease": gives back a string the plug-in made and did not hand to the host.
 typedef void (*PluginStringReleaseFn)(PluginString* s);
 
-// The host's event loop, for plug-ins that wait on sockets or time. Callbacks come on the main
-// thread, from the event loop; once a watch or timer is freed its callback never comes again,
-// also when it is freed from inside that callback.
+// The host's event loop, for a plug-in that waits on a descriptor. Callbacks come on the main
+// thread, from the event loop; once a watch is freed its callback never comes again, also when it
+// is freed from inside that callback.
 typedef void (*PluginWatchCallback)(void* user, int fd, int revents);
-typedef void (*PluginTimerCallback)(void* user);
-// "RuntimeWatchSocket": watches fd for the poll(2) events given (POLLIN, POLLOUT).
+// "RuntimeWatchSocket": watches fd for reading (POLLIN among the poll(2) events given; the host
+// watches for nothing else).
 typedef void* (*PluginWatchSocketFn)(int fd, int events, PluginWatchCallback callback, void* user);
-// "RuntimeWatchSocketUpdate"
-typedef void (*PluginWatchSocketUpdateFn)(void* watch, int events);
 // "RuntimeWatchSocketFree"
 typedef void (*PluginWatchSocketFreeFn)(void* watch);
-// "RuntimeTimerNew": a timer, not running.
-typedef void* (*PluginTimerNewFn)(PluginTimerCallback callback, void* user);
-// "RuntimeTimerSet": fires once after ms milliseconds (0: at the next pass of the loop); a
-// negative value stops it.
-typedef void (*PluginTimerSetFn)(void* timer, std::int32_t ms);
-// "RuntimeTimerFree"
-typedef void (*PluginTimerFreeFn)(void* timer);
 
 }  // extern "C"

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <poll.h>
 
@@ -172,86 +171,37 @@ void controlBounds(PluginInstance*, PluginRect* r) {
 
 // ---- The event loop --------------------------------------------------------------------------------
 
+// A watch of a descriptor for reading, the one wait a plug-in asks of the main loop: Bonjour's
+// avahi thread makes every wait on the daemon itself and wakes the main thread through an eventfd.
 class HostWatch : public QObject {
 public:
-    HostWatch(int fd, PluginWatchCallback cb, void* user) : fd_(fd), cb_(cb), user_(user) {}
-    void Update(int events) {
-        set(read_, QSocketNotifier::Read, (events & POLLIN) != 0, POLLIN);
-        set(write_, QSocketNotifier::Write, (events & POLLOUT) != 0, POLLOUT);
+    HostWatch(int fd, int events, PluginWatchCallback cb, void* user) : fd_(fd), cb_(cb), user_(user) {
+        if (!(events & POLLIN)) return;
+        read_ = new QSocketNotifier(qintptr(fd_), QSocketNotifier::Read, this);
+        connect(read_, &QSocketNotifier::activated, this, [this] {
+            if (!dead_) cb_(user_, fd_, POLLIN);
+        });
     }
     void Free() {
         dead_ = true;
         if (read_) read_->setEnabled(false);
-        if (write_) write_->setEnabled(false);
         deleteLater();
     }
 
 private:
-    void set(QSocketNotifier*& n, QSocketNotifier::Type type, bool on, int revents) {
-        if (!n && on) {
-            n = new QSocketNotifier(qintptr(fd_), type, this);
-            connect(n, &QSocketNotifier::activated, this, [this, revents] {
-                if (!dead_) cb_(user_, fd_, revents);
-            });
-        }
-        if (n) n->setEnabled(on && !dead_);
-    }
     int fd_;
     PluginWatchCallback cb_;
     void* user_;
     QSocketNotifier* read_ = nullptr;
-    QSocketNotifier* write_ = nullptr;
-    bool dead_ = false;
-};
-
-class HostTimer : public QObject {
-public:
-    HostTimer(PluginTimerCallback cb, void* user) : cb_(cb), user_(user) {
-        timer_.setSingleShot(true);
-        timer_.setTimerType(Qt::PreciseTimer);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            if (!dead_) cb_(user_);
-        });
-    }
-    void Set(std::int32_t ms) {
-        if (dead_) return;
-        if (ms < 0) timer_.stop();
-        else timer_.start(ms);
-    }
-    void Free() {
-        dead_ = true;
-        timer_.stop();
-        deleteLater();
-    }
-
-private:
-    QTimer timer_;
-    PluginTimerCallback cb_;
-    void* user_;
     bool dead_ = false;
 };
 
 void* watchSocket(int fd, int events, PluginWatchCallback cb, void* user) {
     if (fd < 0 || !cb || !QCoreApplication::instance()) return nullptr;
-    auto* w = new HostWatch(fd, cb, user);
-    w->Update(events);
-    return w;
-}
-void watchSocketUpdate(void* w, int events) {
-    if (w) static_cast<HostWatch*>(w)->Update(events);
+    return new HostWatch(fd, events, cb, user);
 }
 void watchSocketFree(void* w) {
     if (w) static_cast<HostWatch*>(w)->Free();
-}
-void* timerNew(PluginTimerCallback cb, void* user) {
-    if (!cb || !QCoreApplication::instance()) return nullptr;
-    return new HostTimer(cb, user);
-}
-void timerSet(void* t, std::int32_t ms) {
-    if (t) static_cast<HostTimer*>(t)->Set(ms);
-}
-void timerFree(void* t) {
-    if (t) static_cast<HostTimer*>(t)->Free();
 }
 
 // ---- Events --------------------------------------------------------------------------------------
@@ -339,11 +289,7 @@ void* hostRoutine(const char* name) {
         {"StringBytes", reinterpret_cast<void*>(&stringBytes)},
         {"StringRelease", reinterpret_cast<void*>(&stringRelease)},
         {"RuntimeWatchSocket", reinterpret_cast<void*>(&watchSocket)},
-        {"RuntimeWatchSocketUpdate", reinterpret_cast<void*>(&watchSocketUpdate)},
         {"RuntimeWatchSocketFree", reinterpret_cast<void*>(&watchSocketFree)},
-        {"RuntimeTimerNew", reinterpret_cast<void*>(&timerNew)},
-        {"RuntimeTimerSet", reinterpret_cast<void*>(&timerSet)},
-        {"RuntimeTimerFree", reinterpret_cast<void*>(&timerFree)},
     };
     auto it = name ? routines.find(name) : routines.end();
     return it == routines.end() ? nullptr : it->second;
