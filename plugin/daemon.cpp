@@ -472,10 +472,9 @@ void Daemon::OnResolve(AvahiServiceResolver* resolver, AvahiIfIndex, AvahiProtoc
         s.resolved = true;
         s.name = name ? name : "";
         s.hostName = hostName ? hostName : "";
+        // The resolver asks for IPv4 addresses only (resolve), the kind a guest dials.
         if (a && a->proto == AVAHI_PROTO_INET)
             s.addresses.push_back(Ipv4Record(reinterpret_cast<const unsigned char*>(&a->data.ipv4.address), port));
-        else if (a && a->proto == AVAHI_PROTO_INET6)
-            s.addresses.push_back(Ipv6Record(a->data.ipv6.address, port));
         s.hasTxt = txt != nullptr;
         // A resolved record lists its strings from the first (unlike a list made to be
         // published), so it is written out in list order rather than through
