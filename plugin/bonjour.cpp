@@ -6,7 +6,7 @@
 // The entry points run on the program's thread and never wait on the daemon: what they ask for
 // is done on the plug-in's own avahi thread, what they read is the plug-in's copy of what the
 // daemon has reported, and the events reach the program on later turns of its event loop
-// (plugin/hub.h).
+// (plugin/daemonlink.h).
 #include "framework/plugin_interface.h"
 #include "plugin/browser.h"
 #include "plugin/logic.h"

@@ -5,22 +5,22 @@
 namespace bonjour {
 
 Browser::Browser(PluginInstance* instance, IndexRaiser found, IndexRaiser removed, IndexRaiser resolved)
-    : instance_(instance), found_(found), removed_(removed), resolved_(resolved), hub_(Hub::Get()) {
-    if (hub_) object_ = hub_->Join(*this);
+    : instance_(instance), found_(found), removed_(removed), resolved_(resolved), link_(DaemonLink::Get()) {
+    if (link_) object_ = link_->Join(*this);
 }
 
-// The search goes with the browser; the Hub goes with its last control.
+// The search goes with the browser; the DaemonLink goes with its last control.
 Browser::~Browser() {
     alive_.reset();
-    if (hub_) hub_->Leave(object_);
+    if (link_) link_->Leave(object_);
 }
 
 void Browser::want(std::optional<std::string> type) {
     ++generation_;
     services_.clear();
-    if (!hub_) return;
+    if (!link_) return;
     const std::uint64_t generation = generation_;
-    hub_->Want(object_, [&](Wish& w) {
+    link_->Want(object_, [&](Wish& w) {
         w.side = Wish::Side::Search;
         w.generation = generation;
         w.search = std::move(type);
@@ -39,7 +39,7 @@ const FoundService* Browser::Get(std::int32_t i) const {
     return i >= 0 && std::size_t(i) < services_.size() ? &services_[std::size_t(i)].service : nullptr;
 }
 
-bool Browser::Available() { return hub_ && hub_->DaemonUp(); }
+bool Browser::Available() { return link_ && link_->DaemonUp(); }
 
 std::int32_t Browser::indexOf(const ServiceKey& key) const {
     std::vector<const ServiceKey*> keys;

@@ -2,10 +2,10 @@
 // The browsing side of one control, on the GUI thread: the list of the services found in the
 // order found (an entry per report, equal entries included), and the Found, Removed and Resolved
 // events with the index of the first equal entry. The search and the resolutions run on the
-// plug-in's avahi thread (plugin/hub.h); the list is this object's own copy, so that every
-// accessor answers at once, from what has been reported, whatever the daemon is doing.
+// plug-in's avahi thread (plugin/daemonlink.h); the list is this object's own copy, so that
+// every accessor answers at once, from what has been reported, whatever the daemon is doing.
 #include "framework/plugin_interface.h"
-#include "plugin/hub.h"
+#include "plugin/daemonlink.h"
 #include "plugin/logic.h"
 
 #include <cstdint>
@@ -54,7 +54,7 @@ private:
 
     PluginInstance* instance_;
     IndexRaiser found_, removed_, resolved_;
-    std::shared_ptr<Hub> hub_;
+    std::shared_ptr<DaemonLink> link_;
     std::uint64_t object_ = 0;
     // The search the list belongs to: each Start and Stop begins another.
     std::uint64_t generation_ = 0;

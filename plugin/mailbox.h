@@ -4,10 +4,11 @@
 //
 // Every call into libavahi-client is made on the avahi thread (plugin/daemon.cpp): those calls
 // are blocking D-Bus calls, each of which waits up to 25 s for a daemon that is stopped or busy.
-// The program's entry points and the events raised to it run on the GUI thread (plugin/hub.cpp,
-// browser.cpp, publish.cpp), which answers every question from its own copy of the state and
-// never waits on the avahi thread, but for the two bounded moments Hub names (the first answer of
-// a new connection, the end of the thread). The two threads meet only in the Mailbox:
+// The program's entry points and the events raised to it run on the GUI thread
+// (plugin/daemonlink.cpp, browser.cpp, publish.cpp), which answers every question from its own
+// copy of the state and never waits on the avahi thread, but for the two bounded moments
+// DaemonLink names (the first answer of a new connection, the end of the thread). The two threads
+// meet only in the Mailbox:
 // - the GUI thread writes what each of its objects wants (a search, a publication, or to be gone)
 //   into `wishes` and wakes the avahi thread through `toDaemon`; only the latest wish of each
 //   object counts, and an object that goes before the avahi thread has seen it leaves nothing

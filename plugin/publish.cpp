@@ -3,23 +3,23 @@
 namespace bonjour {
 
 Publish::Publish(PluginInstance* instance, PlainRaiser published, PlainRaiser stopped, ErrorRaiser error)
-    : instance_(instance), published_(published), stopped_(stopped), error_(error), hub_(Hub::Get()) {
-    if (hub_) object_ = hub_->Join(*this);
+    : instance_(instance), published_(published), stopped_(stopped), error_(error), link_(DaemonLink::Get()) {
+    if (link_) object_ = link_->Join(*this);
 }
 
 Publish::~Publish() {
     alive_.reset();
-    if (hub_) hub_->Leave(object_);
+    if (link_) link_->Leave(object_);
 }
 
 void Publish::Start(const std::string& type, const std::string& name, const std::vector<std::string>& strings, std::int32_t port) {
     Stop();
     const std::optional<std::uint16_t> chosen = PublishedPort(port);
-    if (!chosen || !hub_) return;  // no throw-away port to be had: nothing is published, silently
+    if (!chosen || !link_) return;  // no throw-away port to be had: nothing is published, silently
     Announcement a{type, name, *chosen, EncodeTxt(strings)};
     wanted_ = true;
     const std::uint64_t generation = ++generation_;
-    hub_->Want(object_, [&](Wish& w) {
+    link_->Want(object_, [&](Wish& w) {
         w.side = Wish::Side::Advert;
         w.generation = generation;
         w.advert = std::move(a);
@@ -30,13 +30,13 @@ void Publish::Stop() {
     if (!wanted_) return;
     wanted_ = false;
     const std::uint64_t generation = ++generation_;
-    hub_->Want(object_, [&](Wish& w) {
+    link_->Want(object_, [&](Wish& w) {
         w.side = Wish::Side::Advert;
         w.generation = generation;
         w.advert.reset();
     });
     if (stopsPending_ < UINT32_MAX) ++stopsPending_;
-    hub_->Poke();
+    link_->Poke();
 }
 
 void Publish::Turn() {

@@ -1,10 +1,10 @@
 #pragma once
 // The publishing side of one control, on the GUI thread: at most one service advertised at a
 // time, until it is stopped, with the Published, Stopped and Error events. The advertisement is
-// made on the plug-in's avahi thread (plugin/hub.h); Stopped is this object's own, raised on the
-// next turn of the loop.
+// made on the plug-in's avahi thread (plugin/daemonlink.h); Stopped is this object's own, raised
+// on the next turn of the loop.
 #include "framework/plugin_interface.h"
-#include "plugin/hub.h"
+#include "plugin/daemonlink.h"
 #include "plugin/logic.h"
 
 #include <cstdint>
@@ -39,7 +39,7 @@ private:
     PluginInstance* instance_;
     PlainRaiser published_, stopped_;
     ErrorRaiser error_;
-    std::shared_ptr<Hub> hub_;
+    std::shared_ptr<DaemonLink> link_;
     std::uint64_t object_ = 0;
     // The publication the events belong to: each Start and Stop begins another.
     std::uint64_t generation_ = 0;

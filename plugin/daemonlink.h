@@ -1,11 +1,11 @@
 #pragma once
-// The GUI thread's side of the plug-in's avahi thread: one Hub while any control exists. It starts
-// the thread (plugin/daemon.h), hands it what the GUI objects wish for, and takes the events the
-// thread posts on later turns of the host's event loop (a watched descriptor), one object's
-// events at a time and in order, never from inside a call of the program's: a handler that runs
-// an event loop of its own gets no event meanwhile. After the last control the Hub ends the
-// thread, waiting for it a moment at most (a stalled daemon may hold it): a thread that is still
-// busy then is left to end on its own, with nothing of the Hub's.
+// The GUI thread's link to the plug-in's avahi thread: one DaemonLink while any control exists.
+// It starts the thread (plugin/daemon.h), hands it what the GUI objects wish for, and takes the
+// events the thread posts on later turns of the host's event loop (a watched descriptor), one
+// object's events at a time and in order, never from inside a call of the program's: a handler
+// that runs an event loop of its own gets no event meanwhile. After the last control the link
+// ends the thread, waiting for it a moment at most (a stalled daemon may hold it): a thread that
+// is still busy then is left to end on its own, with nothing of the link's.
 //
 // The library stays loaded for the rest of the run once the host has loaded it (the host never
 // unloads it), so such a thread never runs code that has gone.
@@ -25,11 +25,11 @@ public:
     virtual ~Sink() = default;
     // One event of the object's own, on a turn of the loop.
     virtual void Deliver(Event& e) = 0;
-    // A turn of the loop that the object asked for (Hub::Poke), for events of its own.
+    // A turn of the loop that the object asked for (DaemonLink::Poke), for events of its own.
     virtual void Turn() {}
 };
 
-class Hub : public std::enable_shared_from_this<Hub> {
+class DaemonLink : public std::enable_shared_from_this<DaemonLink> {
 public:
     // The first answer of a new connection is waited for this long at most.
     static constexpr int kFirstAnswerMs = 500;
@@ -38,12 +38,12 @@ public:
     // Events raised per turn of the loop, at most: the window gets its turn in between.
     static constexpr int kEventsPerTurn = 64;
 
-    // The running Hub, or a new one, whose thread starts to reach the daemon at once; null when
+    // The running link, or a new one, whose thread starts to reach the daemon at once; null when
     // the host cannot watch a descriptor for it or no thread can be had.
-    static std::shared_ptr<Hub> Get();
-    ~Hub();
-    Hub(const Hub&) = delete;
-    Hub& operator=(const Hub&) = delete;
+    static std::shared_ptr<DaemonLink> Get();
+    ~DaemonLink();
+    DaemonLink(const DaemonLink&) = delete;
+    DaemonLink& operator=(const DaemonLink&) = delete;
 
     // A new object, known by the number answered, and its end (what it wished goes).
     std::uint64_t Join(Sink& sink);
@@ -57,7 +57,7 @@ public:
     void Poke();
 
 private:
-    explicit Hub(std::shared_ptr<Mailbox> box);
+    explicit DaemonLink(std::shared_ptr<Mailbox> box);
     static void Fired(void* user, int fd, int revents);
     void deliver();
 

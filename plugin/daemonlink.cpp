@@ -1,4 +1,4 @@
-#include "plugin/hub.h"
+#include "plugin/daemonlink.h"
 
 #include "plugin/daemon.h"
 #include "plugin/runtime.h"
@@ -12,40 +12,40 @@ namespace bonjour {
 
 namespace {
 
-// The running Hub; the controls own it.
-std::weak_ptr<Hub>& running() {
-    static std::weak_ptr<Hub> hub;
-    return hub;
+// The running link; the controls own it.
+std::weak_ptr<DaemonLink>& running() {
+    static std::weak_ptr<DaemonLink> link;
+    return link;
 }
 
 }  // namespace
 
-Hub::Hub(std::shared_ptr<Mailbox> box) : box_(std::move(box)) {}
+DaemonLink::DaemonLink(std::shared_ptr<Mailbox> box) : box_(std::move(box)) {}
 
-std::shared_ptr<Hub> Hub::Get() {
-    if (std::shared_ptr<Hub> hub = running().lock()) return hub;
+std::shared_ptr<DaemonLink> DaemonLink::Get() {
+    if (std::shared_ptr<DaemonLink> link = running().lock()) return link;
     auto watch = Find<PluginWatchSocketFn>(Routine::RuntimeWatchSocket);
     auto release = Find<PluginWatchSocketFreeFn>(Routine::RuntimeWatchSocketFree);
     if (!watch || !release) return nullptr;
     auto box = std::make_shared<Mailbox>();
     if (box->toDaemon < 0 || box->toGui < 0) return nullptr;
-    std::shared_ptr<Hub> hub(new Hub(box));
-    hub->watch_ = watch(box->toGui, POLLIN, Fired, hub.get());
-    if (!hub->watch_) return nullptr;
-    hub->freeWatch_ = release;
+    std::shared_ptr<DaemonLink> link(new DaemonLink(box));
+    link->watch_ = watch(box->toGui, POLLIN, Fired, link.get());
+    if (!link->watch_) return nullptr;
+    link->freeWatch_ = release;
     try {
-        hub->thread_ = std::thread(RunDaemonThread, box);
+        link->thread_ = std::thread(RunDaemonThread, box);
     } catch (...) {
         return nullptr;
     }
-    running() = hub;
-    return hub;
+    running() = link;
+    return link;
 }
 
 // The thread is told to end, then waited for a moment: it lets go of the daemon's objects and of
 // the connection, which takes a few round trips to a daemon that answers. One that does not
 // answer holds it longer: it is left to end on its own, holding the mailbox and nothing else.
-Hub::~Hub() {
+DaemonLink::~DaemonLink() {
     if (watch_ && freeWatch_) freeWatch_(watch_);
     if (!thread_.joinable()) return;
     bool ended = false;
@@ -60,13 +60,13 @@ Hub::~Hub() {
     else thread_.detach();
 }
 
-std::uint64_t Hub::Join(Sink& sink) {
+std::uint64_t DaemonLink::Join(Sink& sink) {
     const std::uint64_t object = ++next_;
     sinks_[object] = &sink;
     return object;
 }
 
-void Hub::Leave(std::uint64_t object) {
+void DaemonLink::Leave(std::uint64_t object) {
     sinks_.erase(object);
     {
         std::lock_guard<std::mutex> hold(box_->lock);
@@ -83,7 +83,7 @@ void Hub::Leave(std::uint64_t object) {
     Mailbox::Wake(box_->toDaemon);
 }
 
-void Hub::Want(std::uint64_t object, const std::function<void(Wish&)>& change) {
+void DaemonLink::Want(std::uint64_t object, const std::function<void(Wish&)>& change) {
     {
         std::lock_guard<std::mutex> hold(box_->lock);
         Wish& w = box_->wishes[object];
@@ -93,9 +93,9 @@ void Hub::Want(std::uint64_t object, const std::function<void(Wish&)>& change) {
     Mailbox::Wake(box_->toDaemon);
 }
 
-// Once per Hub at most: a daemon that holds the first attempt (it is stopped) costs the window
+// Once per link at most: a daemon that holds the first attempt (it is stopped) costs the window
 // that moment once, and then reads as not answering until it does.
-bool Hub::DaemonUp() {
+bool DaemonLink::DaemonUp() {
     std::unique_lock<std::mutex> hold(box_->lock);
     if (!waited_) {
         waited_ = true;
@@ -104,31 +104,31 @@ bool Hub::DaemonUp() {
     return box_->daemonUp;
 }
 
-void Hub::Poke() { Mailbox::Wake(box_->toGui); }
+void DaemonLink::Poke() { Mailbox::Wake(box_->toGui); }
 
-void Hub::Fired(void* user, int fd, int) {
-    auto* hub = static_cast<Hub*>(user);
+void DaemonLink::Fired(void* user, int fd, int) {
+    auto* link = static_cast<DaemonLink*>(user);
     Mailbox::Drain(fd);
     // Raised from a handler's own event loop: the events wait for the handler to return, and
     // the turn asked for meanwhile comes after it.
-    if (hub->delivering_) {
-        hub->missed_ = true;
+    if (link->delivering_) {
+        link->missed_ = true;
         return;
     }
-    // A handler may destroy the last control: the Hub stays until this turn is over.
-    std::shared_ptr<Hub> keep = hub->weak_from_this().lock();
+    // A handler may destroy the last control: the link stays until this turn is over.
+    std::shared_ptr<DaemonLink> keep = link->weak_from_this().lock();
     if (!keep) return;
-    hub->delivering_ = true;
-    hub->missed_ = false;
+    link->delivering_ = true;
+    link->missed_ = false;
     try {
-        hub->deliver();
+        link->deliver();
     } catch (...) {
     }
-    hub->delivering_ = false;
-    if (hub->missed_) hub->Poke();
+    link->delivering_ = false;
+    if (link->missed_) link->Poke();
 }
 
-void Hub::deliver() {
+void DaemonLink::deliver() {
     // The GUI objects' own events first, then the thread's, one at a time: a handler may make
     // and destroy objects, so each is looked up again.
     std::vector<std::uint64_t> objects;
