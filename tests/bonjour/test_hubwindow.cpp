@@ -1,5 +1,6 @@
-// The hub publishes the game it hosts through the real plug-in: avahi-browse lists it under the
-// machine's name on a port of its own (never the game port), until the guest has joined.
+// The hub window (twin) publishes the game it hosts through the real plug-in: avahi-browse lists
+// it under the machine's name on a port of its own (never the game port), until the guest has
+// joined.
 #include "framework/bonjour.h"
 #include "framework/pluginhost.h"
 #include "game/ia.h"
