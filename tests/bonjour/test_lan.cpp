@@ -14,6 +14,7 @@
 #include "qstring_print.h"
 #include "../net/netfixture.h"
 #include "eventually.h"
+#include "peer_network.h"
 
 #include <gtest/gtest.h>
 
@@ -63,23 +64,6 @@ bool heardOverBoth(const QStringList& names) {
         if (it == h.end() || it->second != both) return false;
     }
     return true;
-}
-
-// Runs make with the calling thread in the other machine's network namespace: what it makes
-// there (a listening socket) stays there once the thread is back.
-template <class F>
-auto onThePeer(F make) {
-    const int own = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-    const int peer = ::open(qgetenv("QUORRIL_PEER_NETNS").constData(), O_RDONLY | O_CLOEXEC);
-    const bool there = own >= 0 && peer >= 0 && ::setns(peer, CLONE_NEWNET) == 0;
-    EXPECT_TRUE(there) << "cannot enter the peer's network";
-    auto made = make();
-    if (there) {
-        EXPECT_EQ(::setns(own, CLONE_NEWNET), 0);
-    }
-    if (own >= 0) ::close(own);
-    if (peer >= 0) ::close(peer);
-    return made;
 }
 
 // The other machine's Quorril hosting a game on port 1234 of its address: it takes blue, so the

@@ -20,6 +20,7 @@
 
 #include "netfixture.h"
 #include "eventually.h"
+#include "peer_network.h"
 
 #include <gtest/gtest.h>
 
@@ -43,22 +44,6 @@ namespace {
 constexpr int kEndsWithinMs = 3 * fw::TCPSocket::kSilentPeerMs;
 
 QString peerAddress() { return QString::fromLocal8Bit(qgetenv("QUORRIL_PEER_ADDRESS")); }
-
-// Runs make with this thread in the other machine's network: the sockets it makes live there.
-template <class F>
-auto onThePeer(F make) {
-    const int own = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-    const int peer = ::open(qgetenv("QUORRIL_PEER_NETNS").constData(), O_RDONLY | O_CLOEXEC);
-    const bool there = own >= 0 && peer >= 0 && ::setns(peer, CLONE_NEWNET) == 0;
-    EXPECT_TRUE(there) << "cannot enter the peer's network";
-    auto made = make();
-    if (there) {
-        EXPECT_EQ(::setns(own, CLONE_NEWNET), 0);
-    }
-    if (own >= 0) ::close(own);
-    if (peer >= 0) ::close(peer);
-    return made;
-}
 
 // The other machine's cable is pulled: its end of the link goes down, and ours hears nothing more.
 void pullTheCable() {

@@ -17,6 +17,7 @@
 #include "windows/outil_mac.h"
 
 #include "app_fixture.h"
+#include "desktop_input.h"
 #include "eventually.h"
 
 #include <gtest/gtest.h>
@@ -38,13 +39,6 @@
 namespace {
 
 constexpr int kWait = kEventuallyMs;
-
-void xdotool(const QStringList& args) { ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0); }
-void moveTo(QPoint g) { xdotool({QStringLiteral("mousemove"), QString::number(g.x()), QString::number(g.y())}); }
-void clickAt(QPoint g) {
-    xdotool({QStringLiteral("mousemove"), QString::number(g.x()), QString::number(g.y()), QStringLiteral("click"), QStringLiteral("1")});
-}
-void clickOn(QWidget* w, QPoint at) { clickAt(w->mapToGlobal(at)); }
 
 // Where a box of a window's title bar is on screen, as its frame lays it out.
 QPoint titleBarBox(QMdiSubWindow* s, QStyle::SubControl box) {
@@ -98,26 +92,7 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return !drawer.IsClosed() && drawer.isVisible(); }, kWait));
         return drawer;
     }
-    // Chooses a menu item with real clicks: its menu's title, then the item.
-    void choose(const QString& title, const QString& item) {
-        QMenuBar* bar = frame().menuBar();
-        QAction* menuAction = nullptr;
-        for (QAction* a : bar->actions())
-            if (a->text() == title) menuAction = a;
-        ASSERT_TRUE(menuAction && menuAction->menu()) << title.toStdString();
-        // Once the window manager has put the frame where it stays, the title is under the pointer.
-        const QPoint at = bar->actionGeometry(menuAction).center();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::widgetAt(bar->mapToGlobal(at)) == bar; }, kWait));
-        clickOn(bar, at);
-        QMenu* menu = menuAction->menu();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }, kWait));
-        QAction* chosen = nullptr;
-        for (QAction* a : menu->actions())
-            if (a->text() == item) chosen = a;
-        ASSERT_TRUE(chosen) << item.toStdString();
-        clickOn(menu, menu->actionGeometry(chosen).center());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !QApplication::activePopupWidget(); }, kWait));
-    }
+    void choose(const QString& title, const QString& item) { ::choose(frame(), title, item); }
     // The window is the active one: its frame lit, the menus serving it.
     static bool active(fw::Window& w) {
         QMdiSubWindow* s = qobject_cast<QMdiSubWindow*>(&w.Host());

@@ -17,6 +17,7 @@
 #include "windows/outil_mac.h"
 
 #include "app_fixture.h"
+#include "desktop_input.h"
 #include "eventually.h"
 
 #include <gtest/gtest.h>
@@ -35,17 +36,6 @@
 #include <QTest>
 
 namespace {
-
-// Real pointer and key events, through the X server and the window manager.
-void xdotool(const QStringList& args) { ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0); }
-void clickOn(QWidget* w, QPoint at) {
-    const QPoint g = w->mapToGlobal(at);
-    xdotool({QStringLiteral("mousemove"), QString::number(g.x()), QString::number(g.y()), QStringLiteral("click"), QStringLiteral("1")});
-}
-void clickAt(QPoint global) {
-    xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()), QStringLiteral("click"),
-             QStringLiteral("1")});
-}
 
 // The windows the window manager manages.
 int managedWindows() {

@@ -20,6 +20,7 @@
 #include "windows/outilcontain.h"
 
 #include "app_fixture.h"
+#include "desktop_input.h"
 #include "eventually.h"
 
 #include <gtest/gtest.h>
@@ -44,13 +45,6 @@
 namespace {
 
 constexpr int kWait = kEventuallyMs;
-
-void xdotool(const QStringList& args) { ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0); }
-void clickAt(QPoint global) {
-    xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()), QStringLiteral("click"),
-             QStringLiteral("1")});
-}
-void clickOn(QWidget* w, QPoint at) { clickAt(w->mapToGlobal(at)); }
 
 std::string text(const QRect& r) {
     return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" + std::to_string(r.height());
@@ -77,23 +71,7 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return !drawer.IsClosed() && drawer.isVisible(); }, kWait));
         return drawer;
     }
-    // Chooses a menu item with real clicks: its menu's title, then the item.
-    void choose(const QString& title, const QString& item) {
-        QMenuBar* bar = frame().menuBar();
-        QAction* menuAction = nullptr;
-        for (QAction* a : bar->actions())
-            if (a->text() == title) menuAction = a;
-        ASSERT_TRUE(menuAction && menuAction->menu()) << title.toStdString();
-        clickOn(bar, bar->actionGeometry(menuAction).center());
-        QMenu* menu = menuAction->menu();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }, kWait));
-        QAction* chosen = nullptr;
-        for (QAction* a : menu->actions())
-            if (a->text() == item) chosen = a;
-        ASSERT_TRUE(chosen) << item.toStdString();
-        clickOn(menu, menu->actionGeometry(chosen).center());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !QApplication::activePopupWidget(); }, kWait));
-    }
+    void choose(const QString& title, const QString& item) { ::choose(frame(), title, item); }
     // The window covers neither the game window nor its drawer, and lies whole in the area.
     void besideTheGame(fw::Window& w, wnd::Outil_Mac& drawer) {
         const QRect at = w.FrameGeometry();
