@@ -297,7 +297,7 @@ Window::Window(Kind kind) : QWidget(nullptr), panel_(kind == Kind::Panel) {
         // It makes its owner the active window instead, once the focus change is over, and the
         // control keeps the keyboard. (When the area itself made the panel active, in its turn
         // through the windows, handActivationToOwner gives the owner the keyboard as well.)
-        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        panelFocus_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
             QMdiSubWindow* s = sub();
             if (!now || !isAncestorOf(now) || !s || !s->mdiArea() || s->mdiArea()->activeSubWindow() == s) return;
             QMetaObject::invokeMethod(this, [this, keep = QPointer<QWidget>(now)] {
@@ -317,6 +317,8 @@ Window::Window(Kind kind) : QWidget(nullptr), panel_(kind == Kind::Panel) {
 }
 
 Window::~Window() {
+    // The panel's controls still go after this, and each hands the keyboard on as it goes.
+    QObject::disconnect(panelFocus_);
     auto& r = registry();
     r.erase(std::remove(r.begin(), r.end(), this), r.end());
     // A window deleted on its own leaves its empty sub-window behind; one deleted with its

@@ -163,6 +163,7 @@ private:
     // Held as a plain object: while the sub-window is being destroyed it is no longer a
     // QMdiSubWindow, and only a plain QObject pointer may look at it.
     QPointer<QObject> subObject_;
+    QMetaObject::Connection panelFocus_;
     std::map<QString, MenuHandler> menuHandlers_;
     bool closed_ = false;
     bool closing_ = false;
