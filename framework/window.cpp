@@ -1,263 +1,50 @@
+// A program window's life: its frame in the area, showing and hiding it, its geometry, its
+// opening and closing, its events, and the default and cancel keys. Where it opens is in
+// placement.cpp, which window is active in activation.cpp, its frame in subwindow.cpp.
 #include "framework/window.h"
 
 #include "framework/application.h"
 #include "framework/buttons.h"
 #include "framework/container.h"
 #include "framework/guard.h"
+#include "framework/subwindow.h"
+#include "framework/window_internal.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QProxyStyle>
-#include <QStyleFactory>
 
 #include <algorithm>
-#include <tuple>
 #include <vector>
 
 namespace fw {
 
-namespace {
+namespace detail {
 
-// Every live program window, in creation order, and the order in which they were activated.
-std::vector<Window*>& registry() {
+std::vector<Window*>& Registry() {
     static std::vector<Window*> r;
     return r;
 }
-std::vector<QPointer<Window>>& activations() {
-    static std::vector<QPointer<Window>> a;
-    return a;
-}
 
-void markFront(Window* w) {
-    auto& a = activations();
-    a.erase(std::remove_if(a.begin(), a.end(), [w](const QPointer<Window>& p) { return !p || p == w; }), a.end());
-    a.emplace_back(w);
-}
+}  // namespace detail
+
+namespace {
 
 Frame* frame() {
     Application* app = Application::Current();
     return app ? &app->FrameWindow() : nullptr;
 }
 
-// The frame of a window in the area. A panel's has no title bar, border or boxes, and coming on
-// screen does not make it the active sub-window, as it does for the others.
-class SubWindow : public QMdiSubWindow {
-public:
-    explicit SubWindow(bool panel) : QMdiSubWindow(nullptr, panel ? Qt::SubWindow | Qt::FramelessWindowHint : Qt::SubWindow), panel_(panel) {}
-    bool IsPanel() const { return panel_; }
-
-protected:
-    void showEvent(QShowEvent* e) override {
-        if (panel_) {
-            QWidget::showEvent(e);
-            return;
-        }
-        QMdiSubWindow::showEvent(e);
-    }
-    // The frame takes the keyboard itself when it is activated by a click on a part of the window
-    // that takes none (the board, the frame, an empty spot): the window's own key handling
-    // (Return, Escape, typed keys) has it instead.
-    void focusInEvent(QFocusEvent* e) override {
-        QMdiSubWindow::focusInEvent(e);
-        if (!panel_ && widget() && QApplication::focusWidget() == this) widget()->setFocus(e->reason());
-    }
-    // The frame presses the box it last saw the pointer over, and it stops looking while a drag
-    // moves the window: the first click on a box after a drag, or after the pointer jumped there,
-    // pressed nothing. It is shown where the pointer is first.
-    void mousePressEvent(QMouseEvent* e) override {
-        if (!panel_ && e->button() == Qt::LeftButton) {
-            QMouseEvent hover(QEvent::MouseMove, e->position(), e->scenePosition(), e->globalPosition(), Qt::NoButton, Qt::NoButton,
-                              e->modifiers(), e->pointingDevice());
-            QMdiSubWindow::mouseMoveEvent(&hover);
-        }
-        QMdiSubWindow::mousePressEvent(e);
-    }
-
-private:
-    const bool panel_;
-};
-
-// Sub-window borders one pixel thinner than the style's: a window whose content stands at
-// left 3 (the game window) keeps its whole frame inside the area, so the area has nothing to
-// scroll to at its edge.
-class FrameStyle : public QProxyStyle {
-public:
-    FrameStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
-    int pixelMetric(PixelMetric m, const QStyleOption* o, const QWidget* w) const override {
-        const int v = QProxyStyle::pixelMetric(m, o, w);
-        return m == PM_MdiSubWindowFrameWidth ? std::min(v, 3) : v;
-    }
-};
-
-QStyle* frameStyle() {
-    // Kept for the whole run: sub-windows may go after the frame, at the very end.
-    static QStyle* style = new FrameStyle;
-    return style;
-}
-
-// The sub-window's own menu binds Ctrl+W, Ctrl+F4 and others, which would shadow the program's
-// menu items (Ctrl+W is « Fermer »): its entries stay, without their keys.
-void dropSystemMenuKeys(QMdiSubWindow* sub) {
-    if (QMenu* menu = sub->systemMenu())
-        for (QAction* a : menu->actions()) a->setShortcuts({});
-}
-
-// What assistive tools see of a program window's frame. Qt's own counts a sub-window as off
-// screen as soon as a pixel of it passes the area's edge (the game window's border did), and
-// then it is not "showing"; here it is off screen only when none of it can be seen.
-class SubWindowAccessible : public QAccessibleWidget {
-public:
-    explicit SubWindowAccessible(QMdiSubWindow* s) : QAccessibleWidget(s, QAccessible::Window) {}
-
-    QMdiSubWindow* sub() const { return static_cast<QMdiSubWindow*>(widget()); }
-
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Name) return sub()->windowTitle().remove(QStringLiteral("[*]"));
-        return QAccessibleWidget::text(t);
-    }
-
-    QAccessible::State state() const override {
-        QAccessible::State s;
-        const QMdiSubWindow* w = sub();
-        const auto* mine = dynamic_cast<const SubWindow*>(w);
-        const bool panel = mine && mine->IsPanel();
-        s.focusable = !panel;
-        s.movable = !panel && !w->isMaximized();
-        if (w->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == w) s.focused = true;
-        if (!w->isVisible()) s.invisible = true;
-        if (const QWidget* area = w->parentWidget(); area && !area->rect().intersects(w->geometry())) s.offscreen = true;
-        if (!w->isEnabled()) s.disabled = true;
-        if (w->isMinimized()) s.collapsed = true;
-        return s;
-    }
-
-    // The area lists its sub-windows as its own children, past its viewport: so does the way up.
-    QAccessibleInterface* parent() const override {
-        if (QMdiArea* area = sub()->mdiArea()) return QAccessible::queryAccessibleInterface(area);
-        return QAccessibleWidget::parent();
-    }
-    int childCount() const override { return sub()->widget() ? 1 : 0; }
-    QAccessibleInterface* child(int index) const override {
-        QWidget* content = sub()->widget();
-        return index == 0 && content ? QAccessible::queryAccessibleInterface(content) : nullptr;
-    }
-    int indexOfChild(const QAccessibleInterface* c) const override {
-        return c && c->object() && c->object() == sub()->widget() ? 0 : -1;
-    }
-};
-
-QAccessibleInterface* accessibleFactory(const QString& className, QObject* o) {
-    if (className != QLatin1String("QMdiSubWindow")) return nullptr;
-    if (auto* s = dynamic_cast<SubWindow*>(o)) return new SubWindowAccessible(s);
-    return nullptr;
-}
-
-QPointer<Window>& modalWindow() {
-    static QPointer<Window> w;
-    return w;
-}
-
-Window* windowOf(const QObject* sub) {
-    if (!sub) return nullptr;
-    for (Window* w : registry())
-        if (!w->IsClosed() && static_cast<const QObject*>(&w->Host()) == sub) return w;
-    return nullptr;
-}
-
 }  // namespace
 
-namespace detail {
-
-void InstallAccessibility() {
-    static const bool once = [] {
-        QAccessible::installFactory(&accessibleFactory);
-        return true;
-    }();
-    (void)once;
-}
-
-Window* SetModal(Window* w) {
-    Window* before = modalWindow();
-    modalWindow() = w;
-    return before;
-}
-
-Window* Modal() { return modalWindow(); }
-
-void NoteActivated(QMdiSubWindow* sub) {
-    Window* w = windowOf(sub);
-    if (!w) return;
-    if (Window* modal = modalWindow(); modal && modal != w && !modal->IsClosed()) {
-        // A window that came up meanwhile stays behind the waiting box, which keeps the keyboard.
-        QMetaObject::invokeMethod(modal, [modal] { modal->Show(); }, Qt::QueuedConnection);
-        return;
-    }
-    if (w->panel_) {
-        // The area activated the panel by a way of its own (the next window in turn, the frame
-        // coming back to the front): its owner takes it, once the area is done with it.
-        QMetaObject::invokeMethod(w, [w] { w->handActivationToOwner(); }, Qt::QueuedConnection);
-        return;
-    }
-    markFront(w);
-}
-
-QMdiSubWindow* ActivatedBefore(QMdiArea& area, QMdiSubWindow* gone) {
-    // A window shown without being activated (the splash) is passed by.
-    auto& a = activations();
-    for (auto it = a.rbegin(); it != a.rend(); ++it) {
-        Window* w = it->data() ? it->data()->MenuWindow() : nullptr;
-        QMdiSubWindow* s = w ? w->sub() : nullptr;
-        if (!s || s == gone || s->mdiArea() != &area || w->IsClosed() || !s->isVisible() || s->isMinimized()) continue;
-        return s;
-    }
-    return nullptr;
-}
-
-void Restack() {
-    static bool busy = false;
-    if (busy) return;
-    busy = true;
-    for (Window* w : registry()) {
-        QMdiSubWindow* s = w->sub();
-        if (!w->above_ || w->IsClosed() || !s || !s->isVisible() || !s->parentWidget()) continue;
-        // A widget's children are listed from the bottom of the stack to its top.
-        const QObjectList& siblings = s->parentWidget()->children();
-        bool covered = false;
-        for (qsizetype k = siblings.indexOf(s) + 1; k < siblings.size() && !covered; ++k) {
-            auto* other = qobject_cast<QMdiSubWindow*>(siblings[k]);
-            const Window* ow = windowOf(other);
-            covered = other && other->isVisible() && !(ow && ow->above_);
-        }
-        if (covered) s->raise();
-    }
-    busy = false;
-}
-
-void AreaResized() {
-    for (Window* w : registry()) {
-        QMdiSubWindow* s = w->sub();
-        if (!s || w->IsClosed() || w->placement_ != Window::Placement::Centred || !w->placed_ || w->positioned_) continue;
-        if (!s->parentWidget() || s->geometry() != w->placedAt_) continue;
-        s->move(w->centredPlace(s->size()));
-        w->placedAt_ = s->geometry();
-    }
-}
-
-}  // namespace detail
-
-std::vector<Window*> AllWindows() { return registry(); }
+std::vector<Window*> AllWindows() { return detail::Registry(); }
 
 void DestroyAllWindows() {
     std::vector<QPointer<Window>> windows;
-    for (Window* w : registry()) windows.emplace_back(w);
+    for (Window* w : detail::Registry()) windows.emplace_back(w);
     for (auto& w : windows) {
         if (!w) continue;
         if (QMdiSubWindow* s = w->sub()) {
@@ -268,28 +55,19 @@ void DestroyAllWindows() {
     }
 }
 
-Window* FrontProgramWindow() {
-    auto& a = activations();
-    for (auto it = a.rbegin(); it != a.rend(); ++it) {
-        Window* w = *it;
-        if (w && !w->IsClosed() && w->Visible() && !w->Minimised()) return w->MenuWindow();
-    }
-    return nullptr;
-}
-
 Window::Window(Kind kind) : QWidget(nullptr), panel_(kind == Kind::Panel) {
-    registry().push_back(this);
+    detail::Registry().push_back(this);
     Frame* f = frame();
     if (!f) return;  // a bare top-level window, for code that runs without an application
     QMdiArea& area = f->Area();
-    auto* s = new SubWindow(panel_);
+    auto* s = new detail::SubWindow(panel_);
     s->setWidget(this);
     s->setAttribute(Qt::WA_DeleteOnClose, false);
     area.addSubWindow(s);
     subObject_ = s;
     s->hide();
     s->installEventFilter(this);
-    dropSystemMenuKeys(s);
+    detail::DropSystemMenuKeys(s);
     if (panel_) {
         // Keyboard focus inside a panel would otherwise make it the active sub-window: the
         // owner stays the active one while the user types in its panel.
@@ -312,14 +90,14 @@ Window::Window(Kind kind) : QWidget(nullptr), panel_(kind == Kind::Panel) {
         // No frame of its own paints the panel's background.
         setAutoFillBackground(true);
     } else {
-        s->setStyle(frameStyle());
+        s->setStyle(detail::SubWindowStyle());
     }
 }
 
 Window::~Window() {
     // The panel's controls still go after this, and each hands the keyboard on as it goes.
     QObject::disconnect(panelFocus_);
-    auto& r = registry();
+    auto& r = detail::Registry();
     r.erase(std::remove(r.begin(), r.end(), this), r.end());
     // A window deleted on its own leaves its empty sub-window behind; one deleted with its
     // sub-window finds the deletion cancelled with the sub-window's own end.
@@ -351,81 +129,6 @@ void Window::fitHost() {
     s->adjustSize();
 }
 
-void Window::moveInsideArea() {
-    QMdiSubWindow* s = sub();
-    const QWidget* area = s ? s->parentWidget() : nullptr;
-    if (!area) return;
-    const QRect r = s->geometry();
-    const int x = std::max(0, std::min(r.x(), area->width() - r.width()));
-    const int y = std::max(0, std::min(r.y(), area->height() - r.height()));
-    if (x != r.x() || y != r.y()) s->move(x, y);
-}
-
-// Where the window covers least of what is on screen: candidates are the area's corners and the
-// places right beside each window's sides; the first with the least cover of the windows placed
-// by their own code and their panels wins, then the least cover of the others, then the highest
-// and leftmost.
-QPoint Window::defaultPlace(QSize size) const {
-    const QMdiSubWindow* mine = sub();
-    const QWidget* area = mine->parentWidget();
-    std::vector<QRect> anchored, others;
-    for (Window* w : registry()) {
-        const QMdiSubWindow* s = w->sub();
-        if (w == this || w->IsClosed() || !s) continue;
-        if (w->panel_) {
-            // A panel comes and goes with its owner: a closed drawer may open any moment.
-            const Window* owner = w->MenuWindow();
-            const bool ownerShown = owner && owner != w && owner->Visible() && !owner->Minimised();
-            if (s->isVisible() || ownerShown) anchored.push_back(s->geometry());
-        } else if (s->isVisible()) {
-            (w->positioned_ ? anchored : others).push_back(s->geometry());
-        }
-    }
-    const int maxX = std::max(0, area->width() - size.width());
-    const int maxY = std::max(0, area->height() - size.height());
-    std::vector<int> xs{0, maxX}, ys{0, maxY};
-    for (const auto* list : {&anchored, &others})
-        for (const QRect& r : *list) {
-            xs.insert(xs.end(), {r.right() + 1, r.left() - size.width()});
-            ys.insert(ys.end(), {r.bottom() + 1, r.top() - size.height()});
-        }
-    auto cover = [](const QRect& at, const std::vector<QRect>& rects) {
-        long long area = 0;
-        for (const QRect& r : rects) {
-            const QRect i = at.intersected(r);
-            if (!i.isEmpty()) area += static_cast<long long>(i.width()) * i.height();
-        }
-        return area;
-    };
-    std::tuple<long long, long long, int, int> best{-1, 0, 0, 0};
-    for (int y : ys) {
-        if (y < 0 || y > maxY) continue;
-        for (int x : xs) {
-            if (x < 0 || x > maxX) continue;
-            const QRect at(QPoint(x, y), size);
-            const std::tuple<long long, long long, int, int> score{cover(at, anchored), cover(at, others), y, x};
-            if (std::get<0>(best) < 0 || score < best) best = score;
-        }
-    }
-    return QPoint(std::get<3>(best), std::get<2>(best));
-}
-
-QPoint Window::centredPlace(QSize size) const {
-    const QWidget* area = sub()->parentWidget();
-    return QPoint(std::max(0, (area->width() - size.width()) / 2), std::max(0, (area->height() - size.height()) / 2));
-}
-
-// A window its own code has not placed comes up where its placement puts it, each time it comes
-// on screen, unless it was moved since it was last placed.
-void Window::placeOnOpening() {
-    QMdiSubWindow* s = sub();
-    if (!s || panel_ || positioned_ || !s->parentWidget()) return;
-    if (placed_ && s->geometry() != placedAt_) return;
-    const QSize size = s->size();
-    s->move(placement_ == Placement::Centred ? centredPlace(size) : defaultPlace(size));
-    placed_ = true;
-    placedAt_ = s->geometry();
-}
 
 // Puts the window on screen (the frame first), restored when it was minimised, without changing
 // which window is active.
@@ -455,36 +158,14 @@ void Window::Show() {
         if (isWindow()) activateWindow();
     }
     // The platform may activate later or not at all (offscreen); the menus follow Show at once.
-    markFront(this);
-}
-
-// The area made a panel its active window by a way of its own: its owner takes that, with the
-// keyboard.
-void Window::handActivationToOwner() {
-    QMdiSubWindow* s = sub();
-    if (s && s->mdiArea() && s->mdiArea()->activeSubWindow() == s) ownerTakesActivation(nullptr);
-}
-
-// The user works in a panel (a click, the keyboard in one of its controls): its owner becomes the
-// active window, as if the panel were part of it, and the menus serve the owner; keep, the
-// control that took the keyboard, keeps it.
-void Window::ownerTakesActivation(QWidget* keep) {
-    Window* owner = MenuWindow();
-    QMdiSubWindow* ownerSub = owner && owner != this ? owner->sub() : nullptr;
-    QMdiArea* area = ownerSub ? ownerSub->mdiArea() : nullptr;
-    if (!area || closed_ || owner->IsClosed() || !ownerSub->isVisible() || ownerSub->isMinimized()) return;
-    if (area->activeSubWindow() == ownerSub) return;
-    const QPointer<QWidget> kept(keep);
-    area->setActiveSubWindow(ownerSub);
-    // An activated window gives the keyboard to its own last control.
-    if (kept && QApplication::focusWidget() != kept) kept->setFocus(Qt::MouseFocusReason);
+    detail::MarkFront(this);
 }
 
 void Window::SetVisible(bool v) {
     if (closed_) return;
     if (v) {
         reveal();
-        markFront(this);
+        detail::MarkFront(this);
     } else {
         Host().hide();
     }
@@ -509,7 +190,7 @@ void Window::SetWindowFlags(Qt::WindowFlags flags) {
         // A sub-window draws its close box only along with its system menu.
         if (hints & Qt::WindowCloseButtonHint) hints |= Qt::WindowSystemMenuHint;
         s->setWindowFlags(Qt::SubWindow | hints);
-        dropSystemMenuKeys(s);
+        detail::DropSystemMenuKeys(s);
         if (shown) s->show();
     } else {
         setWindowFlags(flags);
@@ -667,7 +348,7 @@ void Window::keyPressEvent(QKeyEvent* e) {
 }
 
 bool Window::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate && !closed_ && !subObject_) markFront(this);
+    if (e->type() == QEvent::WindowActivate && !closed_ && !subObject_) detail::MarkFront(this);
     return QWidget::event(e);
 }
 
