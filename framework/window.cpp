@@ -71,7 +71,11 @@ Window::Window(Kind kind) : QWidget(nullptr), panel_(kind == Kind::Panel) {
     if (panel_) {
         // Keyboard focus inside a panel would otherwise make it the active sub-window: the
         // owner stays the active one while the user types in its panel.
-        QObject::disconnect(qApp, SIGNAL(focusChanged(QWidget*, QWidget*)), s, SLOT(_q_processFocusChanged(QWidget*, QWidget*)));
+        // The slot is Qt's private one, reached by its name: a Qt that renames it would leave the
+        // panel taking the active state unnoticed, so that stops the program at once.
+        if (!QObject::disconnect(qApp, SIGNAL(focusChanged(QWidget*, QWidget*)), s, SLOT(_q_processFocusChanged(QWidget*, QWidget*))))
+            qFatal("fw::Window: cannot detach a panel's sub-window from QApplication::focusChanged "
+                   "(QMdiSubWindow's private slot _q_processFocusChanged is missing in this Qt)");
         // It makes its owner the active window instead, once the focus change is over, and the
         // control keeps the keyboard. (When the area itself made the panel active, in its turn
         // through the windows, handActivationToOwner gives the owner the keyboard as well.)

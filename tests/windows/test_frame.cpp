@@ -328,6 +328,32 @@ TEST_F(FrameTest, TheDrawerIsNeverTheActiveWindowAndLeavesTheKeyboardToTheGame) 
     }
 }
 
+// A panel of no window's: nothing hands its activation on, so only the panel's own frame, detached
+// from the application's focus changes, keeps it from becoming the area's active window.
+class OwnerlessPanel : public fw::Window {
+public:
+    OwnerlessPanel() : fw::Window(Kind::Panel), entry(new QLineEdit(this)) { resize(160, 40); }
+    QLineEdit* entry;
+};
+
+TEST_F(FrameTest, KeyboardFocusInAPanelLeavesTheActiveWindowAsItWas) {
+    frame().Maximize();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame(), kEventuallyMs));
+    QMdiArea& area = frame().Area();
+    pref().Show();
+    ASSERT_EQ(area.activeSubWindow(), &pref().Host());
+
+    auto* panel = new OwnerlessPanel();
+    panel->RunOpen();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->Host().isVisible(); }, kEventuallyMs));
+    EXPECT_EQ(area.activeSubWindow(), &pref().Host());
+    panel->entry->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->entry->hasFocus(); }, kEventuallyMs));
+    // Qt's sub-window activates itself within the focus change, which is over by now.
+    EXPECT_EQ(area.activeSubWindow(), &pref().Host());
+    EXPECT_NE(area.activeSubWindow(), &panel->Host());
+}
+
 TEST_F(FrameTest, CtrlWIsFermerAloneInEveryWindow) {
     static std::vector<std::string> warnings;
     warnings.clear();
