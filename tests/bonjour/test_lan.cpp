@@ -131,6 +131,7 @@ TEST_F(DialogOnALan, AGuestJoinsTheGameHostedOnThePeer) {
     // The host on the other machine: the game on port 1234, its announcement on another port that
     // nobody may dial.
     auto host = onThePeer([] { return std::make_unique<PeerHost>(); });
+    ASSERT_TRUE(host);
     auto announcedPort = onThePeer([] {
         auto s = std::make_unique<QTcpServer>();
         s->listen(QHostAddress(peerAddress()), 4321);

@@ -9,15 +9,18 @@
 #include <unistd.h>
 
 // Runs make with the calling thread in the other machine's network namespace: what it makes
-// there (a listening socket, a connection) stays there once the thread is back.
+// there (a listening socket, a connection) stays there once the thread is back. Where that
+// network cannot be entered, make does not run and a default value comes back.
 template <class F>
 auto onThePeer(F make) {
     const int own = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
     const int peer = ::open(qgetenv("QUORRIL_PEER_NETNS").constData(), O_RDONLY | O_CLOEXEC);
     const bool there = own >= 0 && peer >= 0 && ::setns(peer, CLONE_NEWNET) == 0;
     EXPECT_TRUE(there) << "cannot enter the peer's network";
-    auto made = make();
+    // Outside it, nothing is made: what make connects to lies only inside the pair's networks.
+    decltype(make()) made{};
     if (there) {
+        made = make();
         EXPECT_EQ(::setns(own, CLONE_NEWNET), 0);
     }
     if (own >= 0) ::close(own);

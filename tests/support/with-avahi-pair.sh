@@ -18,6 +18,7 @@
 #                         with DBUS_SYSTEM_BUS_ADDRESS set to it) announces services on the peer
 #   QUORRIL_PEER_CTL      the peer daemon's control script (as QUORRIL_AVAHI_CTL)
 #   QUORRIL_PEER_ADDRESS  the peer's IPv4 address
+#   QUORRIL_GUEST_ADDRESS the command's own IPv4 address, as the peer reaches it
 #   QUORRIL_PEER_NETNS    the peer's network namespace (a /proc/PID/ns/net file), for a test that
 #                         makes a listening socket there (setns)
 set -euo pipefail
@@ -106,7 +107,7 @@ if [ ! -f "$dir/peer" ]; then
 fi
 { read -r peer_bus; read -r peer_ctl; } <"$dir/peer"
 
-export QUORRIL_PEER_BUS=$peer_bus QUORRIL_PEER_CTL=$peer_ctl QUORRIL_PEER_ADDRESS=$peer_address
+export QUORRIL_PEER_BUS=$peer_bus QUORRIL_PEER_CTL=$peer_ctl QUORRIL_PEER_ADDRESS=$peer_address QUORRIL_GUEST_ADDRESS=$guest_address
 export QUORRIL_PEER_NETNS=/proc/$peer_pid/ns/net
 status=0
 QUORRIL_AVAHI_NETNS=1 "$here/with-avahi.sh" --interface "$guest_if" --ipv6 --host-name quorril-guest -- "$@" 7>&- || status=$?
