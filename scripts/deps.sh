@@ -14,7 +14,8 @@ run=(
 test=(
   libgtest-dev libgmock-dev
   avahi-utils iproute2
-  clang libclang-rt-14-dev
+  clang libclang-rt-dev
+  nftables
   xvfb xauth x11-utils openbox xdotool imagemagick
 )
 
@@ -24,9 +25,18 @@ case "${1:-test}" in
   *) echo "usage: $0 run|test" >&2; exit 2 ;;
 esac
 
+# What is installed, and what installed packages provide: a name that one release ships as a
+# package of its own and another only as a virtual one (libqt6opengl6-dev, provided by
+# qt6-base-dev on Debian 13) counts as present either way, so nothing is reinstalled at every start.
+present=$(dpkg-query -W -f='${db:Status-Abbrev}|${Package}|${Provides}\n' 2>/dev/null |
+  awk -F'|' '$1 ~ /^ii/ {
+    print $2
+    n = split($3, provided, ",")
+    for (i = 1; i <= n; i++) { name = provided[i]; sub(/^ +/, "", name); sub(/[ (].*/, "", name); print name }
+  }' | sort -u)
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  grep -qxF -- "$p" <<<"$present" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
