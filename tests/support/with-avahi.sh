@@ -149,8 +149,14 @@ daemon() {
   pid=\$(cat "\$dir/avahi.pid")
   [ "\$(cat "/proc/\$pid/comm" 2>/dev/null)" = avahi-daemon ]
 }
+# Gone once it has ended, reaped or not: where nothing reaps the orphaned daemon (a runner that
+# is its PID namespace's first process and waits for its own children only), it stays a zombie.
 gone() {
-  for _ in \$(seq 200); do kill -0 "\$pid" 2>/dev/null || return 0; sleep 0.05; done
+  for _ in \$(seq 200); do
+    kill -0 "\$pid" 2>/dev/null || return 0
+    grep -q '^State:[[:space:]]*Z' "/proc/\$pid/status" 2>/dev/null && return 0
+    sleep 0.05
+  done
   return 1
 }
 case "\${1:-}" in
