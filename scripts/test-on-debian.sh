@@ -68,6 +68,8 @@ fi
   say "FAILED: this machine's debootstrap does not know $release"; exit 1; }
 
 tree=$(mktemp -d "${TMPDIR:-/var/tmp}/quorril-$release.XXXXXX")
+# It becomes the machine's root folder, which every account must be able to enter.
+chmod 0755 "$tree"
 machine_pid=""
 cleanup() {
   local rc=$?
