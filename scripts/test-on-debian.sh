@@ -132,6 +132,7 @@ echo 'LANG=en_US.UTF-8' >/etc/default/locale
 useradd --create-home --shell /bin/bash --groups sudo player
 echo 'player ALL=(ALL:ALL) NOPASSWD: ALL' >/etc/sudoers.d/player
 chmod 0440 /etc/sudoers.d/player
+chown -R player: /srv/quorril.git
 runuser -l player -c 'git clone -q /srv/quorril.git quorril'
 phase 'a user machine'
 
