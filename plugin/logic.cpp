@@ -58,16 +58,6 @@ Bytes Ipv4Record(const unsigned char address[4], std::uint16_t port) {
     return out;
 }
 
-Bytes Ipv6Record(const unsigned char address[16], std::uint16_t port) {
-    sockaddr_in6 a{};
-    a.sin6_family = AF_INET6;
-    a.sin6_port = htons(port);
-    std::memcpy(&a.sin6_addr, address, 16);
-    Bytes out(sizeof a);
-    std::memcpy(out.data(), &a, sizeof a);
-    return out;
-}
-
 std::optional<std::string> RecordAddress(const Bytes& record) {
     if (record.size() < 8) return std::nullopt;
     return std::to_string(record[4]) + '.' + std::to_string(record[5]) + '.' + std::to_string(record[6]) + '.' +

@@ -31,11 +31,9 @@ Bytes EncodeTxt(const std::vector<std::string>& strings);
 // ends first, when index is negative, or when that string's length byte runs past the end.
 std::optional<std::string> TxtString(const Bytes& data, std::int32_t index);
 
-// A socket address record as the accessors read it: bytes 2 and 3 are the port in network order,
-// bytes 4 to 7 are read as an IPv4 address whatever the family (an IPv6 record reads as its flow
-// information, which is 0).
+// An IPv4 socket address record as the accessors read it: bytes 2 and 3 are the port in network
+// order, bytes 4 to 7 the address.
 Bytes Ipv4Record(const unsigned char address[4], std::uint16_t port);
-Bytes Ipv6Record(const unsigned char address[16], std::uint16_t port);
 // Dotted text of bytes 4 to 7; nothing for a record shorter than 8 bytes.
 std::optional<std::string> RecordAddress(const Bytes& record);
 // Bytes 2 and 3 in host order; nothing for a record shorter than 4 bytes.
