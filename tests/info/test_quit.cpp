@@ -8,10 +8,11 @@
 #include "shell/menu.h"
 #include "shell/preferences.h"
 
+#include "prefs_file.h"
+
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPointer>
 #include <QTimer>
 
@@ -24,14 +25,8 @@ namespace {
 // Runs the program's event loop with the about window opened from the menu, quits it with quit()
 // once the credits run, and ends the process with 0 when everything went as it should.
 [[noreturn]] void runAndQuit(void (*quit)()) {
-    {
-        // No game at start-up: the program needs no port for this.
-        Preferences p;
-        p.SetItem(QStringLiteral("newGameAtStartup"), fw::Variant(false));
-        QFile f(Preferences::FilePath());
-        if (!f.open(QIODevice::WriteOnly)) std::_Exit(2);
-        f.write(p.Serialise());
-    }
+    // No game at start-up: the program needs no port for this.
+    if (!WritePrefsFile(Preferences::FilePath(), {{QStringLiteral("newGameAtStartup"), fw::Variant(false)}})) std::_Exit(2);
     // Readied as main() readies it, so the quit runs the program's own finalisers.
     auto* app = new shell::App();
     shell::Prepare(*app);

@@ -11,6 +11,7 @@
 #include "sprites/resources.h"
 
 #include "eventually.h"
+#include "prefs_file.h"
 
 #include <gtest/gtest.h>
 
@@ -110,14 +111,8 @@ TEST(DisplayLost, TheRunsChangesReachTheFileAndTheProgramEndsByItself) {
     const QString config = home.filePath(QStringLiteral("config"));
     ASSERT_TRUE(QDir().mkdir(config));
     const QString file = QDir(config).filePath(QStringLiteral("Quorril prefs."));
-    {
-        // The start-up game against the computer, without its music.
-        Preferences p;
-        p.SetItem(QStringLiteral("sndAmbiance"), fw::Variant(false));
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(p.Serialise());
-    }
+    // The start-up game against the computer, without its music.
+    ASSERT_TRUE(WritePrefsFile(file, {{QStringLiteral("sndAmbiance"), fw::Variant(false)}}));
     Desktop desk;
     ASSERT_TRUE(desk.start(home.path()));
 
@@ -172,14 +167,8 @@ TEST(DisplayLost, TheRunsChangesReachTheFileAndTheProgramEndsByItself) {
 // Runs the program's event loop with its preferences in the test's folder, runs step once it
 // is open, and ends the process with check's answer (0 when everything went as it should).
 [[noreturn]] void runWith(void (*step)(shell::App&), bool (*check)(int status)) {
-    {
-        // No game at start-up: the program needs no port for this.
-        Preferences p;
-        p.SetItem(QStringLiteral("newGameAtStartup"), fw::Variant(false));
-        QFile f(Preferences::FilePath());
-        if (!f.open(QIODevice::WriteOnly)) std::_Exit(2);
-        f.write(p.Serialise());
-    }
+    // No game at start-up: the program needs no port for this.
+    if (!WritePrefsFile(Preferences::FilePath(), {{QStringLiteral("newGameAtStartup"), fw::Variant(false)}})) std::_Exit(2);
     auto* app = new shell::App();
     shell::Prepare(*app);
     QTimer::singleShot(0, [app, step] { QTimer::singleShot(0, [app, step] { step(*app); }); });

@@ -6,6 +6,7 @@
 
 #include "child.h"
 #include "eventually.h"
+#include "prefs_file.h"
 
 #include <gtest/gtest.h>
 
@@ -75,11 +76,7 @@ TEST(PrefsAsAUser, AFileTheUserCannotReadIsLeftAsItIsAndOneTheyCanIsRewritten) {
     const QByteArray content = old.Serialise();
 
     for (const mode_t mode : {mode_t(0000), mode_t(0600)}) {
-        {
-            QFile f(file);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            ASSERT_EQ(f.write(content), content.size());
-        }
+        ASSERT_TRUE(WritePrefsFile(file, old));
         ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), mode), 0);
         const Outcome r = runAsUser(config, base.path());
         ASSERT_EQ(r.exitCode, 0) << "mode " << mode << ": " << r.errors.toStdString();

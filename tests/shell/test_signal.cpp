@@ -4,6 +4,7 @@
 
 #include "child.h"
 #include "eventually.h"
+#include "prefs_file.h"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +18,8 @@ namespace {
 TEST(Signals, EachEndsTheProgramWithItsNormalQuit) {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         QTemporaryDir config;
-        {
-            // No game at start-up: the program needs no port for this.
-            Preferences p;
-            p.SetItem(QStringLiteral("newGameAtStartup"), fw::Variant(false));
-            QFile f(config.filePath(QStringLiteral("Quorril prefs.")));
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(p.Serialise());
-        }
+        // No game at start-up: the program needs no port for this.
+        ASSERT_TRUE(WritePrefsFile(config.filePath(QStringLiteral("Quorril prefs.")), {{QStringLiteral("newGameAtStartup"), fw::Variant(false)}}));
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());

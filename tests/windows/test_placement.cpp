@@ -22,12 +22,12 @@
 #include "app_fixture.h"
 #include "desktop_input.h"
 #include "eventually.h"
+#include "prefs_file.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -167,11 +167,9 @@ TEST_F(PlacementTest, AnUnmaximisedFrameScrollsToTheDrawer) {
 TEST_F(PlacementTest, TheSplashIsSeenAboveTheGameWithoutTakingItsKeyboard) {
     // The start-up as the program runs it, from a preferences file without sounds: the splash,
     // then a game against the computer.
-    QFile prefs(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/Quorril prefs."));
-    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
-    static const char kQuiet[] = "\x0bsndAmbiance\x0b\x00\x0bsndBruitage\x0b\x00\x0asndEndgame\x0b\x00";
-    prefs.write(kQuiet, sizeof kQuiet - 1);
-    prefs.close();
+    ASSERT_TRUE(WritePrefsFile(Preferences::FilePath(), {{QStringLiteral("sndAmbiance"), fw::Variant(false)},
+                                                         {QStringLiteral("sndBruitage"), fw::Variant(false)},
+                                                         {QStringLiteral("sndEndgame"), fw::Variant(false)}}));
     StopApp();
     OpenApp();
     frame().Maximize();
