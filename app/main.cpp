@@ -20,7 +20,10 @@
 // would then tear the program's objects down under the running loop and its threads: a hang or a
 // crash, and the run's preferences never written. The program exports its own exit() to every
 // library it loads: called while the loop runs, it runs the part of the quit that needs no
-// display and ends the process at once; anywhere else it is the C library's.
+// display and ends the process at once; anywhere else it is the C library's. That part writes the
+// store, which only the loop's thread touches: another thread's call hands it to the loop's thread
+// and waits for it (a bounded wait, so that a loop's thread that waits for the caller cannot hold
+// the end up), then ends the process.
 extern "C" [[noreturn]] void exit(int status) {
     if (fw::Application::EndWithoutDisplay()) {
         std::fflush(nullptr);

@@ -12,7 +12,12 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
+#include <mutex>
+#include <thread>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -23,6 +28,25 @@ namespace {
 
 Application* g_current = nullptr;
 int g_signalFds[2] = {-1, -1};
+
+// What another thread's exit() may read while the loop runs: whether it runs, and on which thread.
+std::atomic<bool> g_looping{false};
+std::atomic<std::thread::id> g_loopThread{};
+
+// Another thread's exit() waits here for the loop's thread to have run the display-lost part. It is
+// never destroyed: a thread may still wait on it while the process ends.
+struct HandOver {
+    std::mutex lock;
+    std::condition_variable done;
+    bool ended = false;
+};
+HandOver& handOver() {
+    static auto* h = new HandOver;
+    return *h;
+}
+// How long another thread's exit() waits for the loop's thread before it ends the process without
+// the save: that thread may be stuck, or waiting for the very thread that is ending.
+constexpr auto kHandOverWait = std::chrono::seconds(10);
 
 void onSignal(int) {
     const char c = 1;
@@ -129,12 +153,36 @@ int Application::Run() {
     }
     QTimer::singleShot(0, this, [this] { Guard("App.Open", [this] { Event_Open(); }); });
     looping_ = true;
+    g_loopThread = std::this_thread::get_id();
+    g_looping = true;
     const int status = QApplication::exec();
+    g_looping = false;
     looping_ = false;
     return status;
 }
 
 bool Application::EndWithoutDisplay() {
+    if (!g_looping) return false;
+    if (std::this_thread::get_id() != g_loopThread.load()) {
+        // The store and the windows belong to the loop's thread: the display-lost part runs there,
+        // on the loop's next turn (a message box's loop turns too), while this thread waits.
+        HandOver& h = handOver();
+        QCoreApplication* qt = QCoreApplication::instance();
+        if (qt && QMetaObject::invokeMethod(
+                      qt,
+                      [] {
+                          EndWithoutDisplay();
+                          HandOver& h = handOver();
+                          const std::lock_guard<std::mutex> hold(h.lock);
+                          h.ended = true;
+                          h.done.notify_all();
+                      },
+                      Qt::QueuedConnection)) {
+            std::unique_lock<std::mutex> hold(h.lock);
+            h.done.wait_for(hold, kHandOverWait, [&h] { return h.ended; });
+        }
+        return true;
+    }
     Application* app = g_current;
     if (!app || !app->looping_) return false;
     if (!app->ended_) {

@@ -80,7 +80,10 @@ public:
     // For a process that is being ended from inside the event loop by code that is not the
     // program's (Qt's X11 platform does so when the display connection breaks): raises the
     // application's DisplayLost once and answers true while its loop runs; false otherwise, and
-    // the process ends as it would have.
+    // the process ends as it would have. DisplayLost runs on the loop's thread only: asked from
+    // another thread, it runs on the loop's next turn while the asking thread waits for it, at
+    // most a few seconds (the loop's thread may be stuck, or waiting for the asking one); it
+    // answers true after either, for the caller to end the process.
     static bool EndWithoutDisplay();
 
     // The program window the user activated last (never the frame); nullptr when none.

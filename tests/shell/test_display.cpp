@@ -24,9 +24,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -166,10 +168,10 @@ TEST(DisplayLost, TheRunsChangesReachTheFileAndTheProgramEndsByItself) {
 
 // Runs the program's event loop with its preferences in the test's folder, runs step once it
 // is open, and ends the process with check's answer (0 when everything went as it should).
-[[noreturn]] void runWith(void (*step)(shell::App&), bool (*check)(int status)) {
+[[noreturn]] void runWith(void (*step)(shell::App&), bool (*check)(int status), shell::App* (*make)() = [] { return new shell::App(); }) {
     // No game at start-up: the program needs no port for this.
     if (!WritePrefsFile(Preferences::FilePath(), {{QStringLiteral("newGameAtStartup"), fw::Variant(false)}})) std::_Exit(2);
-    auto* app = new shell::App();
+    shell::App* app = make();
     shell::Prepare(*app);
     QTimer::singleShot(0, [app, step] { QTimer::singleShot(0, [app, step] { step(*app); }); });
     const int status = app->Run();
@@ -223,6 +225,59 @@ TEST(DisplayLost, WhatTheQuitDoesWithoutADisplayStoresTheTopTenThenWritesTheFile
                 ::testing::ExitedWithCode(0), "");
     // Outside a running loop, the process ends as it would have.
     EXPECT_FALSE(fw::Application::EndWithoutDisplay());
+}
+
+// The application that notes the thread its display-lost part, the one that writes the store,
+// runs on.
+class NotingApp : public shell::App {
+public:
+    void Event_DisplayLost() override {
+        ranOn = std::this_thread::get_id();
+        shell::App::Event_DisplayLost();
+    }
+    static inline std::atomic<std::thread::id> ranOn{};
+};
+
+// A thread other than the loop's ends the process (a library's thread calling exit()): the store
+// is written on the loop's thread, never from the ending one, and the end never hangs, even when
+// the loop's thread is waiting for the ending one.
+TEST(DisplayLost, AnotherThreadsEndWritesTheFileOnTheLoopsThreadOnly) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct Case {
+        const char* what;
+        void (*step)(shell::App&);
+    };
+    static std::thread::id loop;
+    static std::thread ending;
+    // The other thread ends the process with 0 when what it sees is right.
+    static const auto end = [](bool loopWaits) {
+        const bool ended = fw::Application::EndWithoutDisplay();
+        const Preferences p = readFile(Preferences::FilePath());
+        const bool notHere = NotingApp::ranOn.load() != std::this_thread::get_id();
+        // A loop's thread that waits for the ending one cannot save: the file stays as it was.
+        const bool file = loopWaits ? p.GetItem(QStringLiteral("name_0")).ToString() != QStringLiteral("Zoé") && NotingApp::ranOn.load() == std::thread::id()
+                                    : NotingApp::ranOn.load() == loop && fileHoldsTheRun();
+        if (!notHere) std::fprintf(stderr, "the ending thread wrote the store\n");
+        std::_Exit(ended && notHere && file ? 0 : 1);
+    };
+    const Case cases[] = {
+        {"the loop runs on", [](shell::App& app) {
+             changeTheRun(app);
+             loop = std::this_thread::get_id();
+             ending = std::thread([] { end(false); });
+         }},
+        {"the loop's thread waits for the ending one", [](shell::App& app) {
+             changeTheRun(app);
+             loop = std::this_thread::get_id();
+             ending = std::thread([] { end(true); });
+             ending.join();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EXIT(runWith(c.step, [](int) { return false; }, []() -> shell::App* { return new NotingApp(); }),
+                    ::testing::ExitedWithCode(0), "");
+    }
 }
 
 }  // namespace
