@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 class QLabel;
 class QScrollArea;
@@ -44,14 +45,22 @@ public:
     std::array<QString, kRanks> namesArray;
     std::array<std::int32_t, kRanks> scoresArray{};
 
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
 private:
-    // The window as wide as the longest line, within what the screen holds.
+    // The window as wide as the longest line and as tall as the list, within what the frame's
+    // area (or the screen) holds; lines longer than that wrap.
     void fitLongestLine();
 
     QLabel* StaticText1 = nullptr;
     QScrollArea* list_ = nullptr;
     QLabel* StaticText3 = nullptr;
     QString text_;
+    // Each rank's name, as it can be shown, and score, as the list was last built.
+    std::array<std::pair<QString, QString>, kRanks> ranks_;
+    bool fitting_ = false;
 };
 
 }  // namespace wnd

@@ -1,5 +1,6 @@
 // The high-score table and window: loading, the top-ten test, entering a score, the dotted list,
 // and the close requests that store the table and only hide the window until the program quits.
+#include "framework/application.h"
 #include "framework/menu.h"
 #include "shell/app.h"
 #include "shell/menu.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -251,46 +253,153 @@ TEST_F(Scores, TheDottedListFitsItsLabelInAMonospacedFont) {
     EXPECT_EQ(s.Control<QLabel>("StaticText3")->geometry().right(), 407 + 101 - 1);
 }
 
-// Names of any length: every line shows whole, its score included, in a window as wide as the
-// longest line; a line longer than the screen holds scrolls to its end. The window comes back to
-// its size once the long names are gone.
-TEST_F(Scores, EveryLineShowsWholeWithItsScoreHoweverLongItsName) {
+// Where each rank's score stands in the list as shown, in the window's coordinates: at the end of
+// the rank's last line.
+std::vector<QRect> scorePlaces(const wnd::scores& s) {
+    const QLabel& list = *s.Control<QLabel>("StaticText1");
+    const QFontMetrics fm(list.font());
+    const QStringList lines = list.text().split(QLatin1Char('\n'));
+    std::vector<QRect> places;
+    qsizetype k = 0;
+    for (int rank = 0; rank < wnd::scores::kRanks; ++rank) {
+        const QString score = QString::number(s.scoresArray[rank]);
+        while (k < lines.size() && !lines[k].endsWith(QLatin1Char(' ') + score)) ++k;
+        if (k == lines.size()) break;
+        const int left = fm.horizontalAdvance(lines[k].chopped(score.size()));
+        const QPoint at = list.contentsRect().topLeft() + QPoint(left, int(k) * fm.lineSpacing());
+        places.emplace_back(list.mapTo(&s, at), QSize(fm.horizontalAdvance(score), fm.height()));
+        ++k;
+    }
+    return places;
+}
+
+// Names of any length, on screens of any width: every rank's score is in view at the right of its
+// line, without scrolling sideways, and every name shows whole, over more lines when the widest
+// window the frame's area holds is too narrow for it. The window comes back to its size once the
+// long names are gone.
+TEST_F(Scores, EveryRanksScoreIsInViewAndItsNameWholeHoweverLongItsName) {
     const QString marie = QStringLiteral("Marie-Hélène de La Rochefoucauld");
     ASSERT_EQ(marie.size(), 32);
+    const QString seventy = marie + QStringLiteral("-Liancourt d'Estissac et de Villeneuve");
+    ASSERT_EQ(seventy.size(), 70);
     struct Case {
+        QSize screen;
         QString name;
-        bool scrolls;
+        bool wraps;
     };
-    const Case cases[] = {{marie, false}, {QString(45, QLatin1Char('W')), false}, {QString(400, QLatin1Char('n')), true}};
+    const Case cases[] = {
+        {{1024, 600}, seventy, true},
+        {{1366, 768}, seventy, false},
+        {{1280, 800}, marie, false},
+        {{1280, 800}, QString(45, QLatin1Char('W')), false},
+        {{1280, 800}, QString(400, QLatin1Char('n')), true},
+        {{1366, 768}, QString(400, QLatin1Char('n')), true},
+    };
+    fw::Frame& frame = app->FrameWindow();
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name.size());
+        SCOPED_TRACE(QStringLiteral("%1 characters at %2x%3").arg(c.name.size()).arg(c.screen.width()).arg(c.screen.height()).toStdString());
+        // The frame as a maximised one on that screen.
+        frame.setWindowState(Qt::WindowNoState);
+        frame.setGeometry(QRect(QPoint(), c.screen));
+        frame.show();
+        ASSERT_EVENTUALLY(frame.size() == c.screen);
         wnd::scores& s = openWith({{c.name, 408}, {QStringLiteral("Zoé"), 12}});
         s.Show();
         QLabel& list = *s.Control<QLabel>("StaticText1");
         auto* area = s.findChild<QScrollArea*>();
         ASSERT_TRUE(area);
+        QWidget& viewport = *area->viewport();
+        const QRect seen(viewport.mapTo(&s, QPoint()), viewport.size());
         const QFontMetrics fm(list.font());
-        const QString first = c.name + QStringLiteral("  408");
-        // The line's end, its score, lies inside the label, and the label inside the window or its scroll.
-        EXPECT_GE(list.width(), fm.horizontalAdvance(first));
-        EXPECT_TRUE(s.rect().contains(QRect(area->mapTo(&s, QPoint()), area->size())));
-        if (c.scrolls) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return area->horizontalScrollBar()->isVisibleTo(&s); }, kEventuallyMs));
-            area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());
-            EXPECT_LE(list.mapTo(area->viewport(), QPoint(list.width(), 0)).x(), area->viewport()->width());
-        } else {
-            EXPECT_FALSE(area->horizontalScrollBar()->isVisibleTo(&s));
-            EXPECT_GE(area->viewport()->width(), fm.horizontalAdvance(first));
+        const QStringList lines = list.text().split(QLatin1Char('\n'));
+        EXPECT_EQ(lines.size() > wnd::scores::kRanks, c.wraps);
+        // Nothing to scroll sideways, and every line within the label.
+        EXPECT_FALSE(area->horizontalScrollBar()->isVisibleTo(&s));
+        EXPECT_EQ(area->horizontalScrollBar()->maximum(), 0);
+        for (const QString& line : lines) EXPECT_LE(fm.horizontalAdvance(line), list.width()) << line.toStdString();
+        // The name whole, in its order, across its lines.
+        QString shown = list.text();
+        shown.remove(QLatin1Char('\n')).remove(QLatin1Char(' '));
+        EXPECT_TRUE(shown.startsWith(QString(c.name).remove(QLatin1Char(' '))));
+        // Every rank's score inside the part of the list the window shows, the window inside its
+        // frame and the frame inside the part of the area on screen.
+        const std::vector<QRect> places = scorePlaces(s);
+        ASSERT_EQ(places.size(), std::size_t(wnd::scores::kRanks));
+        for (const QRect& r : places) {
+            EXPECT_TRUE(seen.contains(r)) << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
+            EXPECT_TRUE(s.rect().contains(r));
+        }
+        EXPECT_TRUE(QRect(QPoint(), s.Host().size()).contains(QRect(s.mapTo(&s.Host(), QPoint()), s.size())));
+        EXPECT_TRUE(frame.Area().viewport()->rect().contains(s.Host().geometry()));
+        // The long name's score is drawn there, at the right of its line.
+        const QImage drawn = s.grab().toImage();
+        int ink = 0;
+        for (int y = places[0].top(); y <= places[0].bottom(); ++y)
+            for (int x = places[0].left(); x <= places[0].right(); ++x) ink += qGray(drawn.pixel(x, y)) < 128;
+        EXPECT_GT(ink, 20);
+        if (c.wraps) {
+            EXPECT_GT(places[0].right(), seen.right() - fm.horizontalAdvance(QStringLiteral("...408")));
         }
         // The score's heading stays over the scores' right edge.
         EXPECT_EQ(s.Control<QLabel>("StaticText3")->geometry().right(), s.width() - 21);
-        // Its frame holds it whole.
-        EXPECT_TRUE(QRect(QPoint(), s.Host().size()).contains(QRect(s.mapTo(&s.Host(), QPoint()), s.size())));
         discard(s);
     }
-    wnd::scores& s = openWith({{QStringLiteral("Zoé"), 12}});
-    EXPECT_EQ(s.size(), QSize(528, 409));
-    discard(s);
+    // An open window follows its frame: made smaller, the long name wraps and its score stays in view.
+    {
+        frame.setGeometry(QRect(QPoint(), QSize(1366, 768)));
+        ASSERT_EVENTUALLY(frame.size() == QSize(1366, 768));
+        wnd::scores& s = openWith({{seventy, 408}});
+        s.Show();
+        QLabel& list = *s.Control<QLabel>("StaticText1");
+        EXPECT_EQ(list.text().count(QLatin1Char('\n')), wnd::scores::kRanks - 1);
+        frame.setGeometry(QRect(QPoint(), QSize(1024, 600)));
+        ASSERT_EVENTUALLY(frame.size() == QSize(1024, 600));
+        EXPECT_EVENTUALLY(list.text().count(QLatin1Char('\n')) == wnd::scores::kRanks);
+        auto* area = s.findChild<QScrollArea*>();
+        const QRect seen(area->viewport()->mapTo(&s, QPoint()), area->viewport()->size());
+        EXPECT_TRUE(seen.contains(scorePlaces(s).at(0)));
+        EXPECT_TRUE(frame.Area().viewport()->rect().contains(s.Host().geometry()));
+        discard(s);
+    }
+    // Ten such names on a small screen: the lines the window cannot hold scroll up and down, never
+    // sideways, and every score comes into view there.
+    {
+        frame.setGeometry(QRect(QPoint(), QSize(1024, 600)));
+        ASSERT_EVENTUALLY(frame.size() == QSize(1024, 600));
+        wnd::scores& s = openWith(Table(10, {QString(400, QLatin1Char('n')), 408}));
+        s.Show();
+        QLabel& list = *s.Control<QLabel>("StaticText1");
+        auto* area = s.findChild<QScrollArea*>();
+        ASSERT_TRUE(area);
+        EXPECT_TRUE(frame.Area().viewport()->rect().contains(s.Host().geometry()));
+        EXPECT_EQ(area->horizontalScrollBar()->maximum(), 0);
+        EXPECT_EVENTUALLY(area->verticalScrollBar()->isVisibleTo(&s));
+        EXPECT_LE(list.width(), area->viewport()->width());
+        const QFontMetrics fm(list.font());
+        for (const QString& line : list.text().split(QLatin1Char('\n'))) EXPECT_LE(fm.horizontalAdvance(line), list.width());
+        for (int rank = 0; rank < wnd::scores::kRanks; ++rank) {
+            const QRect at = scorePlaces(s).at(std::size_t(rank));
+            const QPoint inList = list.mapFrom(&s, at.center());
+            area->ensureVisible(inList.x(), inList.y(), 0, fm.height());
+            const QRect r = scorePlaces(s).at(std::size_t(rank));
+            EXPECT_TRUE(QRect(area->viewport()->mapTo(&s, QPoint()), area->viewport()->size()).contains(r)) << rank;
+        }
+        discard(s);
+    }
+    // Short names, on either screen: the window and its list as they always were.
+    for (const QSize screen : {QSize(1024, 600), QSize(1366, 768)}) {
+        frame.setGeometry(QRect(QPoint(), screen));
+        ASSERT_EVENTUALLY(frame.size() == screen);
+        wnd::scores& s = openWith({{QStringLiteral("Zoé"), 12}});
+        s.Show();
+        EXPECT_EQ(s.size(), QSize(528, 409));
+        QLabel& list = *s.Control<QLabel>("StaticText1");
+        EXPECT_EQ(QRect(list.mapTo(&s, QPoint()), list.size()), QRect(20, 52, 488, 337));
+        QString lines = s.ListText();
+        lines.chop(1);
+        EXPECT_EQ(list.text(), lines.replace(QChar(13), QChar(10)));
+        discard(s);
+    }
 }
 
 }  // namespace
