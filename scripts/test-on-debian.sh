@@ -176,7 +176,7 @@ setsid unshare --mount --pid --fork --kill-child --propagation private \
 machine_pid=$!
 if wait "$machine_pid"; then
   machine_pid=""
-  phase 'the machine'
+  phase 'the machine, in all'
   say "PASSED: make test on a fresh $release, with sudo rights and then without"
 else
   rc=$?
