@@ -81,6 +81,14 @@ QMdiSubWindow* ActivatedBefore(QMdiArea& area, QMdiSubWindow* gone) {
     return nullptr;
 }
 
+void AreaShown(QMdiArea& area) {
+    // The area deactivates its window when the frame is minimised, and activates the one it
+    // activated last when the frame comes back only if the frame lost the keyboard in between:
+    // a frame restored at once would come back with no active window.
+    if (area.activeSubWindow() || !area.isActiveWindow()) return;
+    if (QMdiSubWindow* s = ActivatedBefore(area, nullptr)) area.setActiveSubWindow(s);
+}
+
 void Restack() {
     static bool busy = false;
     if (busy) return;

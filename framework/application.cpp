@@ -70,6 +70,10 @@ protected:
         QMdiArea::scrollContentsBy(dx, dy);
         scrolling = false;
     }
+    void showEvent(QShowEvent* e) override {
+        QMdiArea::showEvent(e);
+        detail::AreaShown(*this);
+    }
     bool viewportEvent(QEvent* e) override {
         const bool handled = QMdiArea::viewportEvent(e);
         if (e->type() == QEvent::Resize) detail::AreaResized();

@@ -309,10 +309,14 @@ bool Window::eventFilter(QObject* o, QEvent* e) {
             detail::Restack();
             break;
         case QEvent::Hide:
-            // The window beneath (the one activated before it) becomes the active one, as on a
-            // desktop: at once, before the area picks one in an order of its own and brings that
-            // one to the front.
-            if (QMdiSubWindow* s = sub(); s && !panel_ && s->mdiArea() && s->mdiArea()->activeSubWindow() == s)
+            // A window that goes while active (closed, or hidden by its code) leaves the window
+            // beneath it, the one activated before it, active, as on a desktop: at once, before
+            // the area picks one in an order of its own and brings that one to the front.
+            // Only when the sub-window itself is hidden: the frame minimised by the window manager
+            // (a spontaneous hide) or hidden by the program (its ancestor's hide) takes every
+            // window off screen together, and each keeps its place in the order.
+            if (QMdiSubWindow* s = sub(); s && !panel_ && !e->spontaneous() && s->isHidden() && s->mdiArea() &&
+                                          s->mdiArea()->activeSubWindow() == s)
                 if (QMdiSubWindow* next = detail::ActivatedBefore(*s->mdiArea(), s)) s->mdiArea()->setActiveSubWindow(next);
             break;
         default:

@@ -26,6 +26,9 @@ void NoteActivated(QMdiSubWindow* sub);
 // When the active window goes: the window activated before it that is still on screen, if any,
 // to take its place.
 QMdiSubWindow* ActivatedBefore(QMdiArea& area, QMdiSubWindow* gone);
+// The area came back on screen with its frame (restored from minimised): the window activated
+// last that is on screen is the active one again.
+void AreaShown(QMdiArea& area);
 // Keeps the modal dialog frames above every other window of the area.
 void Restack();
 // Keeps the windows that open centred in the area centred while it changes size, until they
