@@ -41,6 +41,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,6 +54,10 @@ protected:
     fw::Frame& frame() { return app->FrameWindow(); }
     QWidget* viewport() { return frame().Area().viewport(); }
     static QRect content(fw::Window& w) { return QRect(w.Left(), w.Top(), w.Width(), w.Height()); }
+    QString activeTitle() {
+        QMdiSubWindow* s = frame().Area().activeSubWindow();
+        return s ? s->windowTitle() : QStringLiteral("(none)");
+    }
 
     // A game window with its drawer open, the content where the game puts it.
     wnd::Outil_Mac& openGame() {
@@ -308,8 +313,8 @@ TEST_F(FrameTest, TheDrawerIsNeverTheActiveWindowAndLeavesTheKeyboardToTheGame) 
     EXPECT_FALSE(drawer.isAncestorOf(QApplication::focusWidget()));
     EXPECT_TRUE(board->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == board);
 
-    // Working in it: the keys go there, the drawer is still not the area's active window, and
-    // its game window comes to the front with it.
+    // Working in it: the keys go there, and its game window, not the drawer, becomes the area's
+    // active window, the one the menus serve, and comes to the front with it.
     pref().Show();
     ASSERT_EQ(area.activeSubWindow(), &pref().Host());
     QTest::mouseClick(entry, Qt::LeftButton);
@@ -317,15 +322,37 @@ TEST_F(FrameTest, TheDrawerIsNeverTheActiveWindowAndLeavesTheKeyboardToTheGame) 
     QTest::keyClicks(entry, QStringLiteral("salut"));
     EXPECT_EQ(entry->text(), QStringLiteral("salut"));
     EXPECT_TRUE(entry->hasFocus());
-    EXPECT_NE(area.activeSubWindow(), &drawer.Host());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return area.activeSubWindow() == board; }, kEventuallyMs)) << activeTitle().toStdString();
+    EXPECT_EQ(fw::FrontProgramWindow(), &game());
+    EXPECT_TRUE(entry->hasFocus());
     const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
     EXPECT_GT(stack.indexOf(board), stack.indexOf(qobject_cast<QMdiSubWindow*>(&pref().Host())));
 
-    // The area's own turn through its windows passes it by.
+    // The area's own turn through its windows: a window it comes to is the active one, but when
+    // it comes to the drawer, the game window takes the turn.
+    auto windowOf = [](QMdiSubWindow* s) -> fw::Window* {
+        for (fw::Window* w : fw::AllWindows())
+            if (&w->Host() == s) return w;
+        return nullptr;
+    };
+    std::vector<QMdiSubWindow*> picks;
     for (int turn = 0; turn < 6; ++turn) {
+        SCOPED_TRACE(turn);
+        QMdiSubWindow* picked = nullptr;
+        const auto watch = QObject::connect(&area, &QMdiArea::subWindowActivated, [&](QMdiSubWindow* s) {
+            if (!picked) picked = s;
+        });
         area.activateNextSubWindow();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return area.activeSubWindow() && area.activeSubWindow() != &drawer.Host(); }, kEventuallyMs));
+        QObject::disconnect(watch);
+        ASSERT_TRUE(picked);
+        picks.push_back(picked);
+        QMdiSubWindow* expected = picked == &drawer.Host() ? board : picked;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return area.activeSubWindow() == expected; }, kEventuallyMs))
+            << "expected " << expected->windowTitle().toStdString() << ", active " << activeTitle().toStdString();
+        EXPECT_EQ(fw::FrontProgramWindow(), windowOf(expected));
     }
+    // The turn did come to the drawer.
+    EXPECT_NE(std::find(picks.begin(), picks.end(), &drawer.Host()), picks.end());
 }
 
 // A panel of no window's: nothing hands its activation on, so only the panel's own frame, detached
