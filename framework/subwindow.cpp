@@ -2,9 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProxyStyle>
+#include <QScrollBar>
 #include <QStyleFactory>
 
 #include <algorithm>
@@ -37,6 +40,38 @@ void SubWindow::mousePressEvent(QMouseEvent* e) {
         QMdiSubWindow::mouseMoveEvent(&hover);
     }
     QMdiSubWindow::mousePressEvent(e);
+}
+
+void SubWindow::mouseMoveEvent(QMouseEvent* e) {
+    const QRect before = geometry();
+    QMdiSubWindow::mouseMoveEvent(e);
+    keepTitleBarInReach(before);
+}
+
+void SubWindow::keyPressEvent(QKeyEvent* e) {
+    const QRect before = geometry();
+    QMdiSubWindow::keyPressEvent(e);
+    keepTitleBarInReach(before);
+}
+
+// A moved frame follows the pointer anywhere, past the area's edges, and with its title bar
+// goes the user's only hold on it (the area's scroll bars aside). As a desktop keeps a dragged
+// window's title bar on the screen, the area keeps it in its view: the whole height of the
+// title bar, and enough of its length to take hold of it again and to see the title or the boxes.
+void SubWindow::keepTitleBarInReach(const QRect& before) {
+    if (panel_ || geometry() == before || size() != before.size()) return;  // not moved, or resized
+    const QWidget* view = parentWidget();
+    if (!view) return;
+    constexpr int kReach = 80;
+    const int reach = std::min(kReach, width());
+    // A frame that sticks out sideways brings the area's horizontal scroll bar up over the
+    // view's bottom: the title bar stays above where it comes.
+    int bottom = view->height();
+    if (const QMdiArea* area = mdiArea(); area && !area->horizontalScrollBar()->isVisible())
+        bottom -= area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area->horizontalScrollBar());
+    const int x = std::clamp(this->x(), reach - width(), std::max(reach - width(), view->width() - reach));
+    const int y = std::clamp(this->y(), 0, std::max(0, bottom - contentsMargins().top()));
+    if (x != this->x() || y != this->y()) move(x, y);
 }
 
 namespace {

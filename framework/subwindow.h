@@ -18,8 +18,14 @@ protected:
     void showEvent(QShowEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    // After the user moved the frame (a title-bar drag, or the keys of the system menu's move),
+    // brings back what left the area's view of its title bar.
+    void keepTitleBarInReach(const QRect& before);
+
     const bool panel_;
 };
 

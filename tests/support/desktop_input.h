@@ -16,7 +16,7 @@
 #include <QWidget>
 
 inline void xdotool(const QStringList& args) { ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0); }
-inline void moveTo(QPoint global) { xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())}); }
+inline void moveTo(QPoint global) { xdotool({QStringLiteral("mousemove"), QStringLiteral("--"), QString::number(global.x()), QString::number(global.y())}); }
 inline void clickAt(QPoint global) {
     xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()), QStringLiteral("click"),
              QStringLiteral("1")});

@@ -2,7 +2,8 @@
 // (openbox on a private 1280 x 1024 display, real pointer and key events): a click in the game's
 // drawer makes the game window active, so that the menus serve it; a window that closes leaves
 // the one beneath it active, and the frame minimised and restored leaves the active one as it
-// was; and a close or minimise box answers the first click after a drag.
+// was; a close or minimise box answers the first click after a drag; and a window dragged by its
+// title bar, anywhere, keeps that title bar within reach.
 #include "framework/application.h"
 #include "framework/menu.h"
 #include "framework/window.h"
@@ -42,8 +43,8 @@ namespace {
 
 constexpr int kWait = kEventuallyMs;
 
-// Where a box of a window's title bar is on screen, as its frame lays it out.
-QPoint titleBarBox(QMdiSubWindow* s, QStyle::SubControl box) {
+// A window's title bar as its frame lays it out, in the frame's coordinates.
+QStyleOptionTitleBar titleBarOption(QMdiSubWindow* s) {
     QStyleOptionTitleBar opt;
     opt.initFrom(s);
     opt.subControls = QStyle::SC_All;
@@ -53,8 +54,20 @@ QPoint titleBarBox(QMdiSubWindow* s, QStyle::SubControl box) {
     const int border = s->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, s);
     const int height = s->style()->pixelMetric(QStyle::PM_TitleBarHeight, &opt, s);
     opt.rect = QRect(border, border, s->width() - 2 * border, height - border);
+    return opt;
+}
+
+// Where a box of a window's title bar is on screen.
+QPoint titleBarBox(QMdiSubWindow* s, QStyle::SubControl box) {
+    const QStyleOptionTitleBar opt = titleBarOption(s);
     const QRect r = s->style()->subControlRect(QStyle::CC_TitleBar, &opt, box, s);
     return s->mapToGlobal(r.center());
+}
+
+// The whole title bar, its frame's top edge included, in the area's coordinates.
+QRect titleBarInArea(QMdiSubWindow* s) {
+    const QStyleOptionTitleBar opt = titleBarOption(s);
+    return QRect(s->pos(), QSize(s->width(), opt.rect.bottom() + 1));
 }
 
 // Drags a window by its title bar as a hand does: pressed, moved in small steps, released.
@@ -74,6 +87,15 @@ void reachAndClick(QPoint to) {
     for (int k = 1; k <= kSteps; ++k) moveTo(from + (to - from) * k / kSteps);
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
 }
+
+// Counts the mouse releases that reach the program's windows from the window manager.
+struct ReleaseCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o->isWindowType() && e->type() == QEvent::MouseButtonRelease) ++count;
+        return false;
+    }
+};
 
 class ActivationTest : public AppFixture {
 protected:
@@ -224,6 +246,76 @@ TEST_F(ActivationTest, MinimisingAndRestoringTheFrameKeepsTheActiveWindow) {
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+w")});
     EXPECT_TRUE(QTest::qWaitFor([&] { return !scores().Visible() && fw::Exists<wnd::pref>() && active(pref()); }, kWait))
         << "active: " << activeTitle(area()).toStdString();
+}
+
+// A window dragged by its title bar keeps that title bar within reach wherever the pointer goes,
+// past the screen's edges included: its top never rises above the area's visible top, and a part
+// of it long enough to take hold of again stays in view. Dragged straight up, its close box
+// still answers a click.
+TEST_F(ActivationTest, ADraggedWindowKeepsItsTitleBarWithinReach) {
+    maximised();
+    QWidget* view = area().viewport();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    struct Drag {
+        const char* where;
+        QPoint to;  // where the pointer is taken, on the screen
+        bool closeBoxInView;
+    };
+    const QPoint middle = screen.center();
+    const std::vector<Drag> drags = {
+        {"up past the screen's top", {middle.x(), -60}, true},
+        {"up and left past the screen's corner", {-60, -60}, true},
+        {"up and right past the screen's corner", {screen.width() + 60, -60}, false},
+        {"left past the screen's edge", {-60, middle.y()}, true},
+        {"right past the screen's edge", {screen.width() + 60, middle.y()}, false},
+        {"down past the screen's bottom", {middle.x(), screen.height() + 60}, true},
+        {"down and left past the screen's corner", {-60, screen.height() + 60}, true},
+        {"down and right past the screen's corner", {screen.width() + 60, screen.height() + 60}, false},
+    };
+    for (const Drag& d : drags) {
+        SCOPED_TRACE(d.where);
+        choose(QStringLiteral("Édition"), QStringLiteral("Préférences..."));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return fw::Exists<wnd::pref>() && pref().Visible() && active(pref()); }, kWait));
+        auto* s = qobject_cast<QMdiSubWindow*>(&pref().Host());
+        ASSERT_TRUE(s);
+        // From the middle of the area, where a user would have left it.
+        s->move((view->width() - s->width()) / 2, (view->height() - s->height()) / 2);
+
+        ReleaseCounter releases;
+        qApp->installEventFilter(&releases);
+        const QPoint from = s->mapToGlobal(QPoint(s->width() / 3, titleBarInArea(s).height() / 2));
+        moveTo(from);
+        xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+        constexpr int kSteps = 16;
+        for (int k = 1; k <= kSteps; ++k) moveTo(from + (d.to - from) * k / kSteps);
+        xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+        const bool released = QTest::qWaitFor([&] { return releases.count > 0; }, kWait);
+        qApp->removeEventFilter(&releases);
+        ASSERT_TRUE(released);
+
+        // The title bar's top at or below the area's visible top; its whole height, and a length
+        // of it to take hold of, in the area's view once the scroll bars have come or gone: the
+        // pointer finds the frame there.
+        EXPECT_GE(titleBarInArea(s).top(), 0) << "the title bar went above the area";
+        const bool reachable = QTest::qWaitFor([&] {
+            const QRect bar = titleBarInArea(s);
+            const QRect seen = bar.intersected(view->rect());
+            return seen.height() == bar.height() && seen.width() >= 60 && QApplication::widgetAt(view->mapToGlobal(seen.center())) == s;
+        }, kWait);
+        const QRect bar = titleBarInArea(s);
+        EXPECT_TRUE(reachable) << "title bar at " << bar.x() << "," << bar.y() << " " << bar.width() << "x" << bar.height() << " in a view of "
+                               << view->width() << "x" << view->height();
+        EXPECT_TRUE(s->isVisible());
+
+        if (d.closeBoxInView) {
+            reachAndClick(titleBarBox(s, QStyle::SC_TitleBarCloseButton));
+        } else {
+            xdotool({QStringLiteral("key"), QStringLiteral("ctrl+w")});
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !fw::Exists<wnd::pref>(); }, kWait)) << "the window did not close";
+        if (fw::Exists<wnd::pref>()) pref().Close();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !fw::Exists<wnd::pref>(); }, kWait));
+    }
 }
 
 }  // namespace
