@@ -156,12 +156,10 @@ int Application::Run() {
         sigaction(SIGHUP, &sa, nullptr);
     }
     QTimer::singleShot(0, this, [this] { Guard("App.Open", [this] { Event_Open(); }); });
-    looping_ = true;
     g_loopThread = std::this_thread::get_id();
     g_looping = true;
     const int status = QApplication::exec();
     g_looping = false;
-    looping_ = false;
     return status;
 }
 
@@ -188,7 +186,7 @@ bool Application::EndWithoutDisplay() {
         return true;
     }
     Application* app = g_current;
-    if (!app || !app->looping_) return false;
+    if (!app) return false;
     if (!app->ended_) {
         app->ended_ = true;
         app->quitting_ = true;

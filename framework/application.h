@@ -98,7 +98,6 @@ private:
     MenuBar* menuBar_ = nullptr;
     Frame* frame_ = nullptr;
     bool quitting_ = false;
-    bool looping_ = false;
     bool ended_ = false;
     std::vector<std::function<void()>> finalisers_;
 };

@@ -259,7 +259,7 @@ void scores::fitLongestLine() {
         return fm.boundingRect(QRect(0, 0, 1 << 20, 1 << 16), Qt::AlignLeft | Qt::AlignTop, text).height() + 2;
     };
     int longest = 0;
-    for (const QString& line : shownWithin(1 << 20).split(QChar(10))) longest = std::max(longest, fm.horizontalAdvance(line) + 2);
+    for (const auto& [name, number] : ranks_) longest = std::max(longest, fm.horizontalAdvance(dottedLine(name, number)) + 2);
     // As wide and as tall as the frame's area (or the screen) holds, with room for the window's
     // borders and title bar.
     QSize room;

@@ -18,7 +18,7 @@
 inline void xdotool(const QStringList& args) { ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0); }
 inline void moveTo(QPoint global) { xdotool({QStringLiteral("mousemove"), QStringLiteral("--"), QString::number(global.x()), QString::number(global.y())}); }
 inline void clickAt(QPoint global) {
-    xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()), QStringLiteral("click"),
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--"), QString::number(global.x()), QString::number(global.y()), QStringLiteral("click"),
              QStringLiteral("1")});
 }
 inline void clickOn(QWidget* w, QPoint at) { clickAt(w->mapToGlobal(at)); }
