@@ -60,9 +60,11 @@ public:
         env.insert(QStringLiteral("XDG_CACHE_HOME"), home);
         wm_.setProcessEnvironment(env);
         wm_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        return wm_.waitForStarted(kEventuallyMs) &&
-               QTest::qWaitFor([&] { return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}).contains("window id"); },
-                               kEventuallyMs);
+        if (!wm_.waitForStarted(kEventuallyMs)) return false;
+        QProcess ready;
+        ready.setProcessEnvironment(environment());
+        ready.start(QStringLiteral(QUORRIL_SOURCE_DIR "/tests/support/wm-ready.sh"), {});
+        return ready.waitForFinished(kEventuallyMs + 5000) && ready.exitStatus() == QProcess::NormalExit && ready.exitCode() == 0;
     }
     ~Desktop() {
         for (QProcess* p : {&wm_, &xvfb_}) {

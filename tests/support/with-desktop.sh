@@ -32,11 +32,7 @@ export DISPLAY=":$(head -n1 "$dir/display")"
 # openbox keeps its cache and session files in the private folder.
 XDG_CACHE_HOME=$dir XDG_CONFIG_HOME=$dir HOME=$dir openbox --sm-disable >"$dir/openbox.log" 2>&1 &
 wm=$!
-# The window manager is ready once it has announced itself on the root window.
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.1
-done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || { cat "$dir/openbox.log" >&2; exit 1; }
+# The window manager is ready once its main loop handles events.
+"$(dirname "$0")/wm-ready.sh" || { cat "$dir/openbox.log" >&2; exit 1; }
 
 "$@"
