@@ -16,11 +16,10 @@ until has _NET_SUPPORTING_WM_CHECK 'window id' && has _NET_DESKTOP_NAMES '='; do
   sleep 0.1
 done
 xprop -root -remove _NET_DESKTOP_NAMES 2>/dev/null
-n=0
+# Every change of a property is an event, even to the value it had.
 until has _NET_DESKTOP_NAMES '='; do
   [ "$SECONDS" -lt "$deadline" ] || exit 1
-  n=$((n + 1))
-  xprop -root -f _QUORRIL_WAKE 32c -set _QUORRIL_WAKE "$n"
+  xprop -root -f _QUORRIL_WAKE 32c -set _QUORRIL_WAKE 1
   sleep 0.1
 done
 xprop -root -remove _QUORRIL_WAKE 2>/dev/null
