@@ -1,6 +1,7 @@
 #pragma once
 // The application object as main() makes it (menu bar, registration, menu handlers), with an
 // empty preferences store, for GUI tests; the tests spin the event loop themselves.
+#include "framework/application.h"
 #include "framework/window.h"
 #include "shell/app.h"
 #include "shell/menu.h"
@@ -8,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTest>
 
 #include <memory>
@@ -45,6 +48,11 @@ protected:
         app.reset();
     }
     Preferences& store() { return *app->prefs; }
+    // The title of the area's active window, for failure messages.
+    QString activeTitle() {
+        QMdiSubWindow* s = app->FrameWindow().Area().activeSubWindow();
+        return s ? s->windowTitle() : QStringLiteral("(none)");
+    }
 
     std::unique_ptr<shell::App> app;
 };

@@ -135,7 +135,6 @@ protected:
             r << (s->isVisible() ? s->windowTitle() : QStringLiteral("[%1]").arg(s->windowTitle()));
         return r.join(QStringLiteral(", ")).toStdString();
     }
-    static QString activeTitle(QMdiArea& a) { return a.activeSubWindow() ? a.activeSubWindow()->windowTitle() : QStringLiteral("(none)"); }
 };
 
 TEST_F(ActivationTest, AClickInTheDrawerMakesTheGameWindowActiveAndItsMenusServeIt) {
@@ -148,7 +147,7 @@ TEST_F(ActivationTest, AClickInTheDrawerMakesTheGameWindowActiveAndItsMenusServe
     QLineEdit* entry = drawer.findChild<QLineEdit*>();
     ASSERT_TRUE(entry);
     clickOn(entry, entry->rect().center());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return active(game()); }, kWait)) << "active: " << activeTitle(area()).toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return active(game()); }, kWait)) << "active: " << activeTitle().toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return entry->hasFocus(); }, kWait)) << "the entry lost the keyboard";
     EXPECT_TRUE(audioEnabled());
     xdotool({QStringLiteral("type"), QStringLiteral("salut")});
@@ -189,7 +188,7 @@ TEST_F(ActivationTest, ClosingAWindowActivatesTheOneBeneath) {
         clickAt(titleBarBox(s, QStyle::SC_TitleBarCloseButton));
         fw::Window& beneath = k > 0 ? windows[k - 1].window() : static_cast<fw::Window&>(game());
         EXPECT_TRUE(QTest::qWaitFor([&] { return !windows[k].open() && active(beneath); }, kWait))
-            << "active: " << activeTitle(area()).toStdString() << "; from the bottom: " << stack(area());
+            << "active: " << activeTitle().toStdString() << "; from the bottom: " << stack(area());
     }
     EXPECT_TRUE(audioEnabled());
 }
@@ -224,7 +223,7 @@ TEST_F(ActivationTest, MinimisingAndRestoringTheFrameKeepsTheActiveWindow) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return fw::Exists<wnd::pref>() && pref().Visible() && active(pref()); }, kWait));
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+t")});
     ASSERT_TRUE(QTest::qWaitFor([&] { return fw::Exists<wnd::scores>() && scores().Visible() && active(scores()); }, kWait))
-        << "active: " << activeTitle(area()).toStdString();
+        << "active: " << activeTitle().toStdString();
 
     const QString id = QString::number(frame().winId());
     for (int round = 1; round <= 4; ++round) {
@@ -237,7 +236,7 @@ TEST_F(ActivationTest, MinimisingAndRestoringTheFrameKeepsTheActiveWindow) {
         xdotool({QStringLiteral("windowactivate"), id});
         ASSERT_TRUE(QTest::qWaitFor([&] { return !frame().isMinimized() && frame().isActiveWindow(); }, kWait));
         EXPECT_TRUE(QTest::qWaitFor([&] { return active(scores()); }, kWait))
-            << "active: " << activeTitle(area()).toStdString() << "; from the bottom: " << stack(area());
+            << "active: " << activeTitle().toStdString() << "; from the bottom: " << stack(area());
         EXPECT_TRUE(pref().Visible() && !pref().IsClosed());
     }
 
@@ -245,7 +244,7 @@ TEST_F(ActivationTest, MinimisingAndRestoringTheFrameKeepsTheActiveWindow) {
     // preferences beneath them take the active state.
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+w")});
     EXPECT_TRUE(QTest::qWaitFor([&] { return !scores().Visible() && fw::Exists<wnd::pref>() && active(pref()); }, kWait))
-        << "active: " << activeTitle(area()).toStdString();
+        << "active: " << activeTitle().toStdString();
 }
 
 // A window dragged by its title bar keeps that title bar within reach wherever the pointer goes,

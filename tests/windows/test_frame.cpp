@@ -54,10 +54,6 @@ protected:
     fw::Frame& frame() { return app->FrameWindow(); }
     QWidget* viewport() { return frame().Area().viewport(); }
     static QRect content(fw::Window& w) { return QRect(w.Left(), w.Top(), w.Width(), w.Height()); }
-    QString activeTitle() {
-        QMdiSubWindow* s = frame().Area().activeSubWindow();
-        return s ? s->windowTitle() : QStringLiteral("(none)");
-    }
 
     // A game window with its drawer open, the content where the game puts it.
     wnd::Outil_Mac& openGame() {
