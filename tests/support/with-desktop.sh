@@ -29,10 +29,24 @@ done
 [ -s "$dir/display" ] || { echo "with-desktop: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$dir/display")"
 
+# The server reports its display as soon as it listens, yet can still turn a client away for a
+# moment: a window manager started then ends at once ("Failed to open the display"). So the
+# display answers first, and a window manager that ended before it was ready starts again.
+deadline=$((SECONDS + 30))
+until xprop -root >/dev/null 2>&1; do
+  [ "$SECONDS" -lt "$deadline" ] || { echo "with-desktop: display $DISPLAY does not answer" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
+  sleep 0.1
+done
 # openbox keeps its cache and session files in the private folder.
-XDG_CACHE_HOME=$dir XDG_CONFIG_HOME=$dir HOME=$dir openbox --sm-disable >"$dir/openbox.log" 2>&1 &
-wm=$!
-# The window manager is ready once its main loop handles events.
-"$(dirname "$0")/wm-ready.sh" || { cat "$dir/openbox.log" >&2; exit 1; }
+for _ in 1 2 3; do
+  XDG_CACHE_HOME=$dir XDG_CONFIG_HOME=$dir HOME=$dir openbox --sm-disable >>"$dir/openbox.log" 2>&1 &
+  wm=$!
+  # Ready once its main loop handles events.
+  "$(dirname "$0")/wm-ready.sh" "$wm" && break
+  kill "$wm" 2>/dev/null
+  wait "$wm" 2>/dev/null
+  wm=""
+done
+[ -n "$wm" ] || { cat "$dir/openbox.log" >&2; exit 1; }
 
 "$@"
